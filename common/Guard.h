@@ -1,0 +1,10 @@
+#pragma once
+
+#include <functional>
+
+class QWidget;
+
+// Runs one event handler; a failure it raises is shown in one error box
+// titled with the application title, and the program goes on. Returns false
+// when the handler failed.
+bool guarded(QWidget *parent, const std::function<void()> &handler);

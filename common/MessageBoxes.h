@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+// Every message box of the program goes through here, so that tests can
+// answer them and read what they said.
+namespace MessageBoxes {
+
+enum class Kind { Error, Warning, Information, Confirm, Plain };
+enum class Buttons { Ok, YesNo, Yes };
+enum class Answer { Ok, Yes, No };
+
+struct Box {
+    Kind kind;
+    QString title;
+    QString text;
+    Buttons buttons;
+};
+
+using Handler = std::function<Answer(const Box &)>;
+
+// Shows a box titled by its kind ("Error", "Warning", "Information",
+// "Confirm"); Plain boxes carry the application title.
+Answer show(QWidget *parent, Kind kind, const QString &text, Buttons buttons = Buttons::Ok);
+// Shows a box with an explicit title.
+Answer showTitled(QWidget *parent, Kind kind, const QString &title, const QString &text,
+                  Buttons buttons = Buttons::Ok);
+
+// Replaces the real boxes (tests); an empty handler restores them.
+void setHandler(Handler handler);
+
+inline Answer error(QWidget *parent, const QString &text) {
+    return show(parent, Kind::Error, text);
+}
+inline Answer warning(QWidget *parent, const QString &text) {
+    return show(parent, Kind::Warning, text);
+}
+inline Answer information(QWidget *parent, const QString &text) {
+    return show(parent, Kind::Information, text);
+}
+
+} // namespace MessageBoxes
