@@ -1,0 +1,50 @@
+#include "device/PollCycle.h"
+
+#include "device/ComSerie.h"
+#include "device/PollFrames.h"
+
+PollCycle::PollCycle(ComSerie &port, QObject *parent) : QObject(parent), m_port(port) {
+    connect(&Reloj_Principal, &QTimer::timeout, this, &PollCycle::Reloj_PrincipalTimer);
+    for (int n = 1; n <= 6; ++n) {
+        m_write[n - 1] =
+            std::make_unique<IntervalTimer>(QStringLiteral("Reloj_Escribe%1").arg(n), 50);
+        m_read[n - 1] = std::make_unique<IntervalTimer>(QStringLiteral("Reloj_Lee%1").arg(n), 50);
+        connect(m_write[n - 1].get(), &QTimer::timeout, this, [this, n] { Reloj_EscribeTimer(n); });
+        connect(m_read[n - 1].get(), &QTimer::timeout, this, [this, n] { Reloj_LeeTimer(n); });
+    }
+}
+
+void PollCycle::Reloj_PrincipalTimer() {
+    if (m_port.connected())
+        Reloj_Escribe(1).start();
+}
+
+void PollCycle::Reloj_EscribeTimer(int n) {
+    if (m_port.connected() && !m_port.writeText(PollFrames::request(n)))
+        emit portFailed(m_port.errorString());
+    Reloj_Lee(n).start();
+    Reloj_Escribe(n).stop();
+}
+
+void PollCycle::Reloj_LeeTimer(int n) {
+    if (m_port.connected()) {
+        QByteArray received;
+        if (!m_port.readText(received)) {
+            emit portFailed(m_port.errorString());
+        } else {
+            const PollFrames::Reply reply = PollFrames::parse(received);
+            if (reply.outcome == PollFrames::Outcome::Value) {
+                m_image.reg(n) = reply.value;
+            } else if (reply.outcome == PollFrames::Outcome::BadDigits) {
+                // Noise on the line: keep the register and go on; the window
+                // shows a count instead of a box per reply.
+                emit noisyReply(++m_noisyReplies);
+            }
+        }
+    }
+    if (n < 6)
+        Reloj_Escribe(n + 1).start();
+    else if (m_displayTimer)
+        m_displayTimer->start();
+    Reloj_Lee(n).stop();
+}
