@@ -4,6 +4,8 @@
 
 #include <QElapsedTimer>
 
+#include <termios.h>
+
 ComSerie::ComSerie(QObject *parent) : QObject(parent) {
     m_resolve = [](const QString &name) { return PortMap::defaultDevicePath(name); };
     connect(&m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
@@ -76,6 +78,18 @@ bool ComSerie::open() {
         m_port.clearError();
         return false;
     }
+#ifdef CMSPAR
+    // Qt sets the mark/space flag but never clears it: a line left on mark
+    // or space by an earlier program would send "even" as space parity.
+    if (m_settings.parity != QSerialPort::MarkParity &&
+        m_settings.parity != QSerialPort::SpaceParity) {
+        termios tio{};
+        if (::tcgetattr(m_port.handle(), &tio) == 0 && (tio.c_cflag & CMSPAR)) {
+            tio.c_cflag &= ~CMSPAR;
+            ::tcsetattr(m_port.handle(), TCSANOW, &tio);
+        }
+    }
+#endif
     // DTR is disabled in every mode, RTS too unless it does the handshake.
     // A pseudo-terminal has no modem lines: those calls fail there harmlessly.
     m_port.setDataTerminalReady(false);
@@ -99,9 +113,8 @@ bool ComSerie::portFailed() {
     const auto error = m_port.error();
     if (m_resourceLost || error == QSerialPort::ResourceError ||
         error == QSerialPort::WriteError || error == QSerialPort::ReadError) {
-        m_errorString = m_port.errorString();
-        if (m_errorString.isEmpty() || m_errorString == QLatin1String("Unknown error"))
-            m_errorString = QStringLiteral("El dispositivo serie dejo de responder");
+        m_errorString = QStringLiteral("El dispositivo serie dejo de responder (%1)")
+                            .arg(m_port.errorString());
         return true;
     }
     return false;

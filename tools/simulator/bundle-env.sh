@@ -1,0 +1,133 @@
+# Shared by tools/demo.sh and tools/screenshot.sh (sourced, not run).
+# Builds the bundle when needed, prepares its Config.ini for the simulated
+# controller and starts/stops the simulator.
+
+KORVANE_REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+KORVANE_BUILD="$KORVANE_REPO/build"
+KORVANE_BUNDLE="$KORVANE_BUILD/bundle"
+KORVANE_EXE="$KORVANE_BUNDLE/korvane-direct"
+KORVANE_LINK="$KORVANE_BUNDLE/ttyKORVANE"
+KORVANE_PY=/usr/bin/python3
+KORVANE_SIM_PID=""
+
+korvane_build() {
+    # Installs whatever Debian package is missing (asks for sudo when not root).
+    "$KORVANE_REPO/tools/install-deps.sh"
+    if [ ! -f "$KORVANE_BUILD/build.ninja" ]; then
+        echo "Configurando la compilación en $KORVANE_BUILD ..."
+        cmake -S "$KORVANE_REPO" -B "$KORVANE_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    fi
+    # Ninja does nothing when everything is up to date.
+    cmake --build "$KORVANE_BUILD" -j2
+}
+
+# A demo Config.ini when there is none; otherwise only [Puertos] is touched.
+korvane_prepare_config() {
+    local ini="$KORVANE_BUNDLE/Config.ini"
+    mkdir -p "$KORVANE_BUNDLE"
+    if [ ! -f "$ini" ]; then
+        echo "Escribiendo un Config.ini de demostración en $ini"
+        cat > "$ini" <<EOF
+[Comunicacion]
+PuertoCom=0
+BaudRate=1
+DataBits=3
+StopBits=0
+Parity=0
+FlowControl=2
+DB=Si
+RecordTime=0
+
+[BotonesMenu]
+Boton1=Si
+Txt1=Bomba 1
+Boton2=Si
+Txt2=Bomba 2
+Boton3=Si
+Txt3=Agitador
+Boton4=Si
+Txt4=Válvula 1
+Boton5=Si
+Txt5=Válvula 2
+Boton6=Si
+Txt6=Compresor
+Boton7=Si
+Txt7=Ventilador
+Boton8=Si
+Txt8=Luces
+
+[Iconos]
+$(for n in $(seq 1 16); do echo "Ico$n=Si"; done)
+
+[Paneles]
+Panel1=Si
+Decimal1=1
+A1=100
+B1=255
+C1=-20
+Unidad1=°C
+Panel2=Si
+Decimal2=2
+A2=10
+B2=255
+C2=0
+Unidad2=bar
+Panel3=Si
+Decimal3=0
+A3=100
+B3=255
+C3=0
+Unidad3=%
+Panel4=Si
+Decimal4=1
+A4=50
+B4=255
+C4=0
+Unidad4=m3/h
+
+[Alarmas]
+Alarma1=0
+HabilitaMail1=0
+HabilitaMail2=0
+
+[Puertos]
+COM1=$KORVANE_LINK
+EOF
+    else
+        # Only [Puertos] changes: COM1, and the configured port if another.
+        "$KORVANE_PY" "$KORVANE_REPO/tools/simulator/set_port.py" "$ini" "$KORVANE_LINK"
+    fi
+}
+
+# Starts the simulated controller in the background with its device linked
+# at $KORVANE_LINK. Extra arguments go to the simulator.
+korvane_start_sim() {
+    local log="$KORVANE_BUILD/korvane_sim.log"
+    mkdir -p "$KORVANE_BUNDLE"
+    "$KORVANE_PY" "$KORVANE_REPO/tools/simulator/korvane_sim.py" --link "$KORVANE_LINK" "$@" \
+        < /dev/null > "$log" 2>&1 &
+    KORVANE_SIM_PID=$!
+    local i
+    for i in $(seq 1 50); do
+        if [ -L "$KORVANE_LINK" ] && grep -q '^PTY ' "$log"; then
+            echo "Controlador simulado en $(readlink "$KORVANE_LINK") (enlace $KORVANE_LINK, registro $log)"
+            return 0
+        fi
+        if ! kill -0 "$KORVANE_SIM_PID" 2> /dev/null; then
+            break
+        fi
+        sleep 0.1
+    done
+    echo "No se pudo iniciar el controlador simulado:" >&2
+    cat "$log" >&2
+    korvane_stop_sim
+    return 1
+}
+
+korvane_stop_sim() {
+    if [ -n "$KORVANE_SIM_PID" ]; then
+        kill "$KORVANE_SIM_PID" 2> /dev/null || true
+        wait "$KORVANE_SIM_PID" 2> /dev/null || true
+        KORVANE_SIM_PID=""
+    fi
+}
