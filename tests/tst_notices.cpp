@@ -1,0 +1,305 @@
+// The e-mail notices' episodes and resends against a real SMTP server on
+// 127.0.0.1 (tests/support/smtp_server.py on Debian's aiosmtpd).
+#include "app/RuntimeSettings.h"
+#include "common/AppInfo.h"
+#include "common/MessageBoxes.h"
+#include "notify/AlarmControl.h"
+#include "notify/AlarmPlayer.h"
+#include "notify/Notices.h"
+#include "tests/support/TestSupport.h"
+#include "view/InputState.h"
+
+#include <QApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// The test server as a child process; its events arrive as JSON lines.
+class SmtpSink {
+public:
+    explicit SmtpSink(const QStringList &options = {}) {
+        m_process.setProgram(QStringLiteral("/usr/bin/python3"));
+        m_process.setArguments(
+            QStringList{TestSupport::sourceDir() + "/tests/support/smtp_server.py"} + options);
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start();
+        while (m_port == 0 && m_process.waitForReadyRead(10000))
+            pump();
+    }
+    ~SmtpSink() {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    QString port() const { return QString::number(m_port); }
+
+    QList<QJsonObject> events(const QString &kind) {
+        pump();
+        QList<QJsonObject> out;
+        for (const QJsonObject &e : m_events) {
+            if (e.value("event").toString() == kind)
+                out.append(e);
+        }
+        return out;
+    }
+    bool waitFor(const QString &kind, int count, int timeoutMs = 5000) {
+        return QTest::qWaitFor([&] { return events(kind).size() >= count; }, timeoutMs);
+    }
+    // Reads what the server has written so far without running the event loop.
+    void readNow(int waitMs) {
+        m_process.waitForReadyRead(waitMs);
+        pump();
+    }
+
+private:
+    void pump() {
+        while (m_process.canReadLine()) {
+            const QByteArray line = m_process.readLine().trimmed();
+            if (line.startsWith("PORT "))
+                m_port = line.mid(5).toInt();
+            else if (!line.isEmpty())
+                m_events.append(QJsonDocument::fromJson(line).object());
+        }
+    }
+
+    QProcess m_process;
+    int m_port = 0;
+    QList<QJsonObject> m_events;
+};
+
+InputState inputs(bool in15, bool in16) {
+    InputState s;
+    s.bits[14] = in15 ? 1 : 0;
+    s.bits[15] = in16 ? 1 : 0;
+    return s;
+}
+
+RuntimeSettings mailSettings(const SmtpSink &server) {
+    RuntimeSettings s;
+    s.SmtpServer = QStringLiteral("127.0.0.1");
+    s.SmtpPort = server.port();
+    s.MailFrom = QStringLiteral("planta@ejemplo.com");
+    s.MailTo = QStringLiteral("uno@ejemplo.com, dos@ejemplo.com");
+    s.SmtpUser = QStringLiteral("operador");
+    s.SmtpPassword = QStringLiteral("s3creta");
+    s.Mail1Subject = QStringLiteral("Entrada 15 activa");
+    s.Mail1Body = QStringLiteral("Mensaje 1");
+    s.Mail2Subject = QStringLiteral("Entrada 16 activa");
+    s.Mail2Body = QStringLiteral("Mensaje 2");
+    return s;
+}
+
+struct Attempt {
+    int notice;
+    bool first;
+    bool sent;
+    QString error;
+};
+
+QList<Attempt> *recordAttempts(Notices &notices, QList<Attempt> *log) {
+    QObject::connect(&notices, &Notices::attempted, &notices,
+                     [log](int n, bool first, bool sent, const QString &error) {
+                         log->append({n, first, sent, error});
+                     });
+    return log;
+}
+
+} // namespace
+
+class TestNotices : public QObject {
+    Q_OBJECT
+
+private slots:
+    void resendPeriodTable();
+    void oneMessagePerEpisode();
+    void wrongPasswordSilentFirstThenResendBoxes();
+    void openErrorBoxIsNotStacked();
+    void badPortTextSkippedAtFirstReportedAtResend();
+    void notice2IsSentBeforeTheAlarmStarts();
+};
+
+void TestNotices::resendPeriodTable() {
+    const int hour = 3600 * 1000;
+    const QList<QPair<int, int>> table{{0, 1},  {1, 2}, {2, 4}, {3, 8},
+                                       {4, 12}, {5, 1}, {7, 1}, {-1, 1}};
+    for (const auto &[index, hours] : table)
+        QCOMPARE(Notices::resendIntervalMs(index), hours * hour);
+
+    RuntimeSettings s;
+    Notices notices(s, nullptr);
+    QCOMPARE(notices.timer(1).objectName(), QStringLiteral("Reloj_Mails1"));
+    QCOMPARE(notices.timer(2).objectName(), QStringLiteral("Reloj_Mails2"));
+    QVERIFY(!notices.timer(1).isActive() && !notices.timer(2).isActive());
+}
+
+void TestNotices::oneMessagePerEpisode() {
+    SmtpSink server;
+    RuntimeSettings s = mailSettings(server);
+    s.SmtpUser.clear();
+    s.Mail1Enabled = 1;
+    s.ResendIndex = 3;
+    TestSupport::BoxRecorder boxes;
+    Notices notices(s, nullptr);
+
+    for (int pass = 0; pass < 3; ++pass) {
+        notices.evaluate(1, inputs(true, true));
+        notices.evaluate(2, inputs(true, true)); // notice 2 not enabled
+    }
+    QVERIFY(server.waitFor("message", 1));
+    QTest::qWait(200);
+    QCOMPARE(server.events("message").size(), 1);
+    const QJsonObject first = server.events("message").first();
+    QCOMPARE(first.value("subject").toString(), s.Mail1Subject);
+    QCOMPARE(first.value("rcpt_tos").toArray().size(), 2);
+    QVERIFY(notices.timer(1).isActive());
+    QCOMPARE(notices.timer(1).interval(), 8 * 3600 * 1000);
+    QVERIFY(!notices.timer(2).isActive());
+
+    // Off ends the episode; on again sends at once.
+    notices.evaluate(1, inputs(false, true));
+    QVERIFY(!notices.timer(1).isActive());
+    notices.evaluate(1, inputs(true, false));
+    QVERIFY(server.waitFor("message", 2));
+
+    // Switched off while resending: the display pass no longer touches the timer.
+    s.Mail1Enabled = 0;
+    notices.evaluate(1, inputs(false, false));
+    QVERIFY(notices.timer(1).isActive());
+    QCOMPARE(server.events("connect").size(), 2);
+    QCOMPARE(boxes.count(), 0);
+}
+
+void TestNotices::wrongPasswordSilentFirstThenResendBoxes() {
+    SmtpSink server({"--auth", "operador:s3creta"});
+    RuntimeSettings s = mailSettings(server);
+    s.SmtpPassword = QStringLiteral("equivocada");
+    s.Mail2Enabled = 1;
+    TestSupport::BoxRecorder boxes;
+    Notices notices(s, nullptr);
+    QList<Attempt> attempts;
+    recordAttempts(notices, &attempts);
+    notices.setResendIntervalOverrideMs(300);
+
+    notices.evaluate(2, inputs(false, true));
+    QCOMPARE(attempts.size(), 1);
+    QVERIFY(attempts[0].first && !attempts[0].sent);
+    QCOMPARE(boxes.count(), 0);
+    QVERIFY(notices.timer(2).isActive());
+
+    QVERIFY(QTest::qWaitFor([&] { return boxes.count() >= 2; }, 5000));
+    for (const auto &box : boxes.boxes()) {
+        QCOMPARE(box.text, Notices::resendErrorText());
+        QCOMPARE(box.kind, MessageBoxes::Kind::Error);
+        QCOMPARE(box.title, QStringLiteral("Error"));
+        QCOMPARE(box.buttons, MessageBoxes::Buttons::Yes);
+    }
+    QVERIFY(notices.timer(2).isActive());
+
+    // A resend composes from the settings as they are at its tick.
+    s.SmtpPassword = QStringLiteral("s3creta");
+    QVERIFY(server.waitFor("message", 1));
+    notices.evaluate(2, inputs(false, false));
+    QVERIFY(!notices.timer(2).isActive());
+    QCOMPARE(server.events("message").first().value("subject").toString(), s.Mail2Subject);
+    // Every attempt had a connection of its own.
+    QCOMPARE(server.events("connect").size(), server.events("auth").size());
+}
+
+void TestNotices::openErrorBoxIsNotStacked() {
+    SmtpSink server({"--auth", "operador:s3creta"});
+    RuntimeSettings s = mailSettings(server);
+    s.SmtpPassword = QStringLiteral("equivocada");
+    s.Mail1Enabled = 1;
+    Notices notices(s, nullptr);
+    QList<Attempt> attempts;
+    recordAttempts(notices, &attempts);
+    notices.setResendIntervalOverrideMs(150);
+
+    // The first box stays open a while, as a real modal box would: timers run on.
+    int shown = 0;
+    int attemptsWhileOpen = 0;
+    MessageBoxes::setHandler([&](const MessageBoxes::Box &) {
+        if (++shown == 1) {
+            const int before = int(attempts.size());
+            QTest::qWait(900);
+            attemptsWhileOpen = int(attempts.size()) - before;
+        }
+        return MessageBoxes::Answer::Yes;
+    });
+    notices.evaluate(1, inputs(true, false));
+    QVERIFY(QTest::qWaitFor([&] { return shown >= 2; }, 5000));
+    MessageBoxes::setHandler({});
+    notices.evaluate(1, inputs(false, false));
+
+    QVERIFY2(attemptsWhileOpen >= 2, qPrintable(QString::number(attemptsWhileOpen)));
+    QCOMPARE(shown, 2); // one while open, and the next failure after it closed
+}
+
+void TestNotices::badPortTextSkippedAtFirstReportedAtResend() {
+    RuntimeSettings s;
+    s.SmtpPort = QStringLiteral("abc");
+    s.Mail1Enabled = 1;
+    TestSupport::BoxRecorder boxes;
+    Notices notices(s, nullptr);
+    QList<Attempt> attempts;
+    recordAttempts(notices, &attempts);
+    notices.setResendIntervalOverrideMs(200);
+
+    notices.evaluate(1, inputs(true, false)); // completes, silently
+    QCOMPARE(boxes.count(), 0);
+    QVERIFY(notices.timer(1).isActive());
+    QCOMPARE(attempts.size(), 1);
+    QCOMPARE(attempts[0].error, QStringLiteral("'abc' is not a valid integer value"));
+
+    QVERIFY(QTest::qWaitFor([&] { return boxes.count() >= 1; }, 3000));
+    notices.evaluate(1, inputs(false, false));
+    QCOMPARE(boxes.boxes().first().title, AppInfo::title());
+    QCOMPARE(boxes.boxes().first().text, QStringLiteral("'abc' is not a valid integer value"));
+    QCOMPARE(boxes.boxes().first().buttons, MessageBoxes::Buttons::Ok);
+}
+
+void TestNotices::notice2IsSentBeforeTheAlarmStarts() {
+    QTemporaryDir dir;
+    const QString sound = dir.filePath("alarma.mp3");
+    QCOMPARE(QProcess::execute(
+                 "sox", {"-n", "-r", "44100", "-c", "1", sound, "synth", "1.5", "sine", "660"}),
+             0);
+    SmtpSink server;
+    RuntimeSettings s = mailSettings(server);
+    s.SmtpUser.clear();
+    s.Mail2Enabled = 1;
+    s.AlarmEnabled = 1;
+    TestSupport::BoxRecorder boxes;
+    AlarmPlayer player;
+    openAlarmAtStartup(player, sound);
+    AlarmControl alarm(player, s, nullptr);
+    Notices notices(s, nullptr);
+
+    // The display pass's order.
+    const InputState in = inputs(false, true);
+    notices.evaluate(1, in);
+    notices.evaluate(2, in);
+    // The server wrote the message before it accepted it: it is already there.
+    server.readNow(1000);
+    QCOMPARE(server.events("message").size(), 1);
+    QVERIFY(!player.isPlaying());
+    alarm.evaluate(in);
+    QVERIFY(player.isPlaying());
+    QCOMPARE(boxes.count(), 0);
+}
+
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER"))
+        qputenv("SDL_AUDIODRIVER", "dummy");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TestNotices test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_notices.moc"
