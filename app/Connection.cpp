@@ -1,0 +1,141 @@
+// The connection lifecycle of the main window: connect, disconnect, the
+// editor's guard, the close question and the look of each state.
+#include "app/TFMain.h"
+
+#include "common/Guard.h"
+#include "common/MessageBoxes.h"
+#include "log/PeriodicLogger.h"
+#include "view/PictureLoader.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QTimer>
+
+namespace {
+const QString kCommFailure = QStringLiteral(
+    "Falla de comunicacion, verifique configuracion Puerto Serie y que su PLC este conectado y "
+    "funcionando!");
+}
+
+void TFMain::Conectar1Click() {
+    m_poll->resetNoiseCount();
+    Lbl_Ruido->hide();
+    bool ok = Com_Serie.open();
+    if (ok) {
+        m_poll->Reloj_Principal.start();
+        ok = m_configStore->flush();
+    }
+    if (!ok) {
+        MessageBoxes::error(this, kCommFailure);
+        Com_Serie.close();
+        m_poll->Reloj_Principal.stop();
+    }
+}
+
+void TFMain::stopPolling() {
+    m_poll->Reloj_Principal.stop();
+    m_display->Reloj_Graficos.stop();
+    Com_Serie.close();
+}
+
+void TFMain::Desconectar1Click() {
+    const auto answer = MessageBoxes::show(
+        this, MessageBoxes::Kind::Warning,
+        QStringLiteral("Atencion: Va a deconectar el equipo del SCADA.\n ¿Desea continuar con la "
+                       "desconexion?"),
+        MessageBoxes::Buttons::YesNo);
+    if (answer == MessageBoxes::Answer::Yes)
+        stopPolling();
+}
+
+void TFMain::ConfigComunicacion1Click() {
+    if (Com_Serie.connected()) {
+        const auto answer = MessageBoxes::show(
+            this, MessageBoxes::Kind::Warning,
+            QStringLiteral("Atencion: El equipo esta conectado al sistema, si continua se "
+                           "desconectará.\n ¿Desea continuar con la configuración?"),
+            MessageBoxes::Buttons::YesNo);
+        if (answer != MessageBoxes::Answer::Yes)
+            return;
+        stopPolling();
+    }
+    MessageBoxes::information(this, QStringLiteral("El editor de configuracion llegara en una "
+                                                   "proxima version de Korvane Direct."));
+}
+
+void TFMain::onPortFailed() {
+    if (!Com_Serie.connected())
+        return;
+    // The device went away (a USB adapter pulled out): leave the connected
+    // state for good and say so once, after the step that found it.
+    m_poll->Reloj_Principal.stop();
+    Com_Serie.close();
+    QTimer::singleShot(0, this, [this] { MessageBoxes::error(this, kCommFailure); });
+}
+
+void TFMain::onNoisyReply(int count) {
+    Lbl_Ruido->setText(QStringLiteral("Ruido en la linea: %1 respuestas descartadas").arg(count));
+    Lbl_Ruido->show();
+}
+
+void TFMain::Com_SerieAfterOpen() {
+    Conectar1->setEnabled(false);
+    Desconectar1->setEnabled(true);
+    setStatus(QStringLiteral("SISTEMA CONECTADO..."), QColor(0, 0, 255));
+    const QString img = m_settings.ExeDir + QStringLiteral("/img/");
+    try {
+        ImgConectado->setPixmap(PictureLoader::load(img + QStringLiteral("comon.png")));
+        ImgConectado->setToolTip(QStringLiteral("Conectado a Puerto Serie..."));
+        if (TimerDB().isActive()) {
+            ImgBase->setPixmap(PictureLoader::load(img + QStringLiteral("dbon.png")));
+            ImgBase->setToolTip(QStringLiteral("Guardando Registros..."));
+        } else {
+            ImgBase->setPixmap(PictureLoader::load(img + QStringLiteral("dboff.png")));
+            ImgBase->setToolTip(QStringLiteral("No se estan guardando datos!"));
+        }
+    } catch (const std::exception &) {
+        MessageBoxes::warning(this, QStringLiteral("Faltan imagenes del sistema!"));
+    }
+}
+
+void TFMain::Com_SerieAfterClose() {
+    Conectar1->setEnabled(true);
+    Desconectar1->setEnabled(false);
+    setStatus(QStringLiteral("SISTEMA DESCONECTADO!"), QColor(255, 0, 0));
+    const QString img = m_settings.ExeDir + QStringLiteral("/img/");
+    try {
+        ImgConectado->setPixmap(PictureLoader::load(img + QStringLiteral("comoff.png")));
+        ImgConectado->setToolTip(QStringLiteral("Sin conexion con puerto serie!"));
+        ImgBase->setPixmap(PictureLoader::load(img + QStringLiteral("dboff.png")));
+        ImgBase->setToolTip(QStringLiteral("No se estan guardando datos!"));
+    } catch (const std::exception &) {
+        MessageBoxes::warning(this, QStringLiteral("Faltan imagenes del sistema!"));
+    }
+}
+
+bool TFMain::FormCloseQuery() {
+    const QString question =
+        QStringLiteral("La aplicacion se cerrara y terminara cualquier comunicacion iniciada con "
+                       "el dispositivo.\n¿Desea continuar y salir de la aplicacion? - ") +
+        (Com_Serie.connected() ? QStringLiteral("(Hay una comunicacion iniciada)")
+                               : QStringLiteral("(No hay comunicacion iniciada)"));
+    const auto answer = MessageBoxes::show(this, MessageBoxes::Kind::Confirm, question,
+                                           MessageBoxes::Buttons::YesNo);
+    if (answer != MessageBoxes::Answer::Yes)
+        return false;
+    Com_Serie.close();
+    m_quit();
+    return true;
+}
+
+void TFMain::closeEvent(QCloseEvent *event) {
+    if (m_refused) {
+        event->accept();
+        return;
+    }
+    if (FormCloseQuery())
+        event->accept();
+    else
+        event->ignore();
+}
