@@ -7,7 +7,7 @@ export DEBIAN_FRONTEND=noninteractive
 PKGS=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev libqt6svg6
-  libgl-dev
+  libgl-dev xdotool
   libsqlite3-dev sqlite3
   libcurl4-openssl-dev
   libsdl2-mixer-dev
