@@ -15,7 +15,9 @@ const QString kPanels = QStringLiteral("Paneles");
 const QString kScreen = QStringLiteral("Pantalla");
 const QString kAlarms = QStringLiteral("Alarmas");
 
-QString key(const char *name, int n) { return QString::fromLatin1(name) + QString::number(n); }
+QString key(const char *name, int n) {
+    return QString::fromLatin1(name) + QString::number(n);
+}
 } // namespace
 
 RuntimeSettings RuntimeSettings::read(const ConfigFile &config, const QString &exeDir) {
@@ -45,10 +47,10 @@ RuntimeSettings RuntimeSettings::read(const ConfigFile &config, const QString &e
         Icon &icon = s.Icons[n - 1];
         const bool blue = n <= 4;
         icon.Enabled = config.readString(kIcons, key("Ico", n), QStringLiteral("No"));
-        icon.OffPath = config.readString(
-            kIcons, key("Off", n), exeDir + (blue ? "/img/Luz_Azul.png" : "/img/Luz_No.png"));
-        icon.OnPath = config.readString(
-            kIcons, key("On", n), exeDir + (blue ? "/img/Luz_Roja.png" : "/img/Luz_Si.png"));
+        icon.OffPath = config.readString(kIcons, key("Off", n),
+                                         exeDir + (blue ? "/img/Luz_Azul.png" : "/img/Luz_No.png"));
+        icon.OnPath = config.readString(kIcons, key("On", n),
+                                        exeDir + (blue ? "/img/Luz_Roja.png" : "/img/Luz_Si.png"));
     }
 
     for (int n = 1; n <= 4; ++n) {
@@ -63,9 +65,10 @@ RuntimeSettings RuntimeSettings::read(const ConfigFile &config, const QString &e
 
     for (int n = 1; n <= 16; ++n) {
         Icon &icon = s.Icons[n - 1];
-        icon.Left = config.readInteger(kScreen, QStringLiteral("Icono%1X").arg(n),
-                                       80 * ((n - 1) % 8 + 1));
-        icon.Top = config.readInteger(kScreen, QStringLiteral("Icono%1Y").arg(n), n <= 8 ? 50 : 100);
+        icon.Left =
+            config.readInteger(kScreen, QStringLiteral("Icono%1X").arg(n), 80 * ((n - 1) % 8 + 1));
+        icon.Top =
+            config.readInteger(kScreen, QStringLiteral("Icono%1Y").arg(n), n <= 8 ? 50 : 100);
     }
     for (int n = 1; n <= 4; ++n) {
         Panel &p = s.Panels[n - 1];

@@ -89,7 +89,13 @@ struct RuntimeSettings {
 
 // Placeholders used while the mail settings have never been filled in.
 namespace MailPlaceholders {
-inline QString server() { return QStringLiteral("mail.ejemplo.com"); }
-inline QString address() { return QStringLiteral("usuario@ejemplo.com"); }
-inline QString recipient() { return QStringLiteral("destino@ejemplo.com"); }
+inline QString server() {
+    return QStringLiteral("mail.ejemplo.com");
+}
+inline QString address() {
+    return QStringLiteral("usuario@ejemplo.com");
+}
+inline QString recipient() {
+    return QStringLiteral("destino@ejemplo.com");
+}
 } // namespace MailPlaceholders

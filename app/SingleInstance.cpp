@@ -4,7 +4,9 @@
 
 SingleInstance::SingleInstance() = default;
 
-QString SingleInstance::lockPath() { return QDir::tempPath() + QStringLiteral("/PROGRAM_NAME"); }
+QString SingleInstance::lockPath() {
+    return QDir::tempPath() + QStringLiteral("/PROGRAM_NAME");
+}
 
 bool SingleInstance::acquire() {
     m_lock = std::make_unique<QLockFile>(lockPath());

@@ -16,8 +16,9 @@ void TFMain::startup(const QString &exeDir) {
     // 1. One copy only.
     if (!m_instance.acquire()) {
         m_refused = true;
-        MessageBoxes::information(nullptr, QStringLiteral("Korvane ya se esta ejecutando, verifique si "
-                                                          "esta minimizado o en la barra de tareas."));
+        MessageBoxes::information(nullptr,
+                                  QStringLiteral("Korvane ya se esta ejecutando, verifique si "
+                                                 "esta minimizado o en la barra de tareas."));
         return;
     }
 

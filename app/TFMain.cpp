@@ -52,9 +52,9 @@ TFMain::TFMain(const QString &exeDir, TFDM &fdm, QWidget *parent)
     m_poll = std::make_unique<PollCycle>(Com_Serie, this);
     m_display = std::make_unique<DisplayCycle>(m_settings, m_poll->image(), *this, this, this);
     m_poll->setDisplayTimer(&m_display->Reloj_Graficos);
-    m_logger = std::make_unique<PeriodicLogger>(m_fdm, m_settings, m_poll->image(),
-                                                m_display->inputs(),
-                                                [this] { return Com_Serie.connected(); }, this, this);
+    m_logger = std::make_unique<PeriodicLogger>(
+        m_fdm, m_settings, m_poll->image(), m_display->inputs(),
+        [this] { return Com_Serie.connected(); }, this, this);
     m_player = std::make_unique<AlarmPlayer>(this);
     m_alarm = std::make_unique<AlarmControl>(*m_player, m_settings, this);
     m_notices = std::make_unique<Notices>(m_settings, this);
@@ -83,7 +83,9 @@ TFMain::~TFMain() {
     Com_Serie.close();
 }
 
-IntervalTimer &TFMain::TimerDB() { return *m_logger->TimerDB; }
+IntervalTimer &TFMain::TimerDB() {
+    return *m_logger->TimerDB;
+}
 
 void TFMain::createControls() {
     setWindowTitle(AppInfo::title());
@@ -217,8 +219,8 @@ void TFMain::createMenus() {
     };
 
     QMenu *archivo = addMenu(QStringLiteral("Archivo"), "Archivo");
-    CerrarAplicacion1 = addItem(archivo, QStringLiteral("Cerrar Aplicacion"), "CerrarAplicacion1",
-                                &QWidget::close);
+    CerrarAplicacion1 =
+        addItem(archivo, QStringLiteral("Cerrar Aplicacion"), "CerrarAplicacion1", &QWidget::close);
 
     QMenu *conexion = addMenu(QStringLiteral("Conexión"), "Conexion1");
     Conectar1 = addItem(conexion, QStringLiteral("Conectar"), "Conectar1", &TFMain::Conectar1Click);
@@ -228,24 +230,27 @@ void TFMain::createMenus() {
     Desconectar1->setEnabled(false);
 
     QMenu *registros = addMenu(QStringLiteral("Registros"), "Registros1");
-    VerRegistrosGuardados1 = addItem(registros, QStringLiteral("Ver Registros Guardados"),
-                                     "VerRegistrosGuardados1", &TFMain::VerRegistrosGuardados1Click);
+    VerRegistrosGuardados1 =
+        addItem(registros, QStringLiteral("Ver Registros Guardados"), "VerRegistrosGuardados1",
+                &TFMain::VerRegistrosGuardados1Click);
 
     QMenu *opciones = addMenu(QStringLiteral("Opciones"), "Configuracion1");
     ConfigComunicacion1 = addItem(opciones, QStringLiteral("Configurar Sistema"),
                                   "ConfigComunicacion1", &TFMain::ConfigComunicacion1Click);
 
     QMenu *ventana = addMenu(QStringLiteral("Ventana"), "Ventana1");
-    Minimizar1 = addItem(ventana, QStringLiteral("Minimizar"), "Minimizar1", &TFMain::Minimizar1Click);
+    Minimizar1 =
+        addItem(ventana, QStringLiteral("Minimizar"), "Minimizar1", &TFMain::Minimizar1Click);
     Ocultar1 = addItem(ventana, QStringLiteral("Ocultar"), "Ocultar1", &TFMain::Ocultar1Click);
 
     QMenu *ayuda = addMenu(QStringLiteral("Ayuda"), "Ayuda1");
     VerAyuda1 = addItem(ayuda, QStringLiteral("Ver Ayuda"), "VerAyuda1", &TFMain::VerAyuda1Click);
     ayuda->addSeparator()->setObjectName(QStringLiteral("N3"));
-    WebKorvane1 = addItem(ayuda, QStringLiteral("Web Korvane"), "WebKorvane1",
-                          &TFMain::WebKorvane1Click);
+    WebKorvane1 =
+        addItem(ayuda, QStringLiteral("Web Korvane"), "WebKorvane1", &TFMain::WebKorvane1Click);
     ayuda->addSeparator()->setObjectName(QStringLiteral("N2"));
-    Acercade1 = addItem(ayuda, QStringLiteral("Acerca de..."), "Acercade1", &TFMain::Acercade1Click);
+    Acercade1 =
+        addItem(ayuda, QStringLiteral("Acerca de..."), "Acercade1", &TFMain::Acercade1Click);
 }
 
 void TFMain::createTray() {
@@ -276,7 +281,9 @@ void TFMain::createTray() {
         Tray->show();
 }
 
-bool TFMain::iconEnabled(int n) const { return ImagenN.at(n - 1)->isEnabled(); }
+bool TFMain::iconEnabled(int n) const {
+    return ImagenN.at(n - 1)->isEnabled();
+}
 
 void TFMain::setIconPicture(int n, const QPixmap &picture) {
     QLabel *icon = ImagenN.at(n - 1);
@@ -300,9 +307,13 @@ void TFMain::setStatus(const QString &caption, const QColor &colour) {
     Panel_Avisos->setFont(f);
 }
 
-void TFMain::Minimizar1Click() { setWindowState(windowState() | Qt::WindowMinimized); }
+void TFMain::Minimizar1Click() {
+    setWindowState(windowState() | Qt::WindowMinimized);
+}
 
-void TFMain::Ocultar1Click() { hide(); }
+void TFMain::Ocultar1Click() {
+    hide();
+}
 
 void TFMain::MostrarPantalla1Click() {
     show();
@@ -311,10 +322,13 @@ void TFMain::MostrarPantalla1Click() {
 }
 
 void TFMain::VerAyuda1Click() {
-    m_openUrl(QUrl(QStringLiteral("file://") + m_settings.ExeDir + QStringLiteral("/hlp/index.html")));
+    m_openUrl(
+        QUrl(QStringLiteral("file://") + m_settings.ExeDir + QStringLiteral("/hlp/index.html")));
 }
 
-void TFMain::WebKorvane1Click() { m_openUrl(webPage()); }
+void TFMain::WebKorvane1Click() {
+    m_openUrl(webPage());
+}
 
 void TFMain::Acercade1Click() {
     auto *about = new TFAcerca(this);

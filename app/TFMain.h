@@ -73,15 +73,15 @@ public:
     QLabel *Imagen_Logo = nullptr;
     QFrame *Panel_Contenido = nullptr;
     QLabel *Imagen = nullptr;
-    std::array<QLabel *, 16> ImagenN{};        // Imagen1..Imagen16
-    std::array<QLabel *, 4> Panel_Info{};      // Panel_Info_1..Panel_Info_4
+    std::array<QLabel *, 16> ImagenN{};   // Imagen1..Imagen16
+    std::array<QLabel *, 4> Panel_Info{}; // Panel_Info_1..Panel_Info_4
     QFrame *Panel_Menu = nullptr;
-    std::array<QPushButton *, 8> Boton{};      // Boton1..Boton8
+    std::array<QPushButton *, 8> Boton{}; // Boton1..Boton8
     QPushButton *BotonCerrar = nullptr;
     QLabel *Panel_Avisos = nullptr;
     QLabel *ImgConectado = nullptr;
     QLabel *ImgBase = nullptr;
-    QLabel *Lbl_Ruido = nullptr;               // noise counter in the status bar
+    QLabel *Lbl_Ruido = nullptr; // noise counter in the status bar
 
     QAction *CerrarAplicacion1 = nullptr;
     QAction *Conectar1 = nullptr;

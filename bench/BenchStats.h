@@ -9,7 +9,7 @@ inline double percentile(QList<double> values, double p) {
     if (values.isEmpty())
         return NAN;
     std::sort(values.begin(), values.end());
-    const auto index = std::min<qsizetype>(values.size() - 1,
-                                           qsizetype(std::ceil(p / 100.0 * values.size())) - 1);
+    const auto index =
+        std::min<qsizetype>(values.size() - 1, qsizetype(std::ceil(p / 100.0 * values.size())) - 1);
     return values[std::max<qsizetype>(0, index)];
 }

@@ -29,6 +29,11 @@ long rssKb() {
 } // namespace
 
 int main(int argc, char *argv[]) {
+    // Headless unless told otherwise; the alarm needs no sound card here.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER"))
+        qputenv("SDL_AUDIODRIVER", "dummy");
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     const int seconds = argc > 1 ? atoi(argv[1]) : 60;
@@ -37,7 +42,8 @@ int main(int argc, char *argv[]) {
         return 1;
     TestSupport::ExeDir dir;
     QByteArray ini = "[Comunicacion]\nDataBits=3\nStopBits=0\nFlowControl=2\nDB=Si\n"
-                     "[Puertos]\nCOM1=" + sim.devicePath().toUtf8() + "\n[Iconos]\n";
+                     "[Puertos]\nCOM1=" +
+                     sim.devicePath().toUtf8() + "\n[Iconos]\n";
     for (int n = 1; n <= 16; ++n)
         ini += "Ico" + QByteArray::number(n) + "=Si\n";
     ini += "[Paneles]\nPanel1=Si\nPanel2=Si\nPanel3=Si\nPanel4=Si\n";

@@ -75,6 +75,8 @@ Answer showTitled(QWidget *parent, Kind kind, const QString &title, const QStrin
     return Answer::Ok;
 }
 
-void setHandler(Handler h) { handler() = std::move(h); }
+void setHandler(Handler h) {
+    handler() = std::move(h);
+}
 
 } // namespace MessageBoxes

@@ -166,8 +166,8 @@ void ConfigFile::writeString(const QString &section, const QString &key, const Q
     Content content = load();
     const QString newLine = key + u'=' + value;
 
-    qsizetype sectionLine = -1;  // header of the first section with that name
-    qsizetype lastKeyLine = -1;  // last key line inside it
+    qsizetype sectionLine = -1; // header of the first section with that name
+    qsizetype lastKeyLine = -1; // last key line inside it
     for (qsizetype i = 0; i < content.lines.size(); ++i) {
         const QString &line = content.lines[i];
         if (const auto name = sectionName(line)) {

@@ -24,7 +24,9 @@ void ComSerie::setDeviceResolver(std::function<QString(const QString &)> resolve
     m_resolve = std::move(resolver);
 }
 
-QString ComSerie::devicePath() const { return m_resolve(m_settings.portName); }
+QString ComSerie::devicePath() const {
+    return m_resolve(m_settings.portName);
+}
 
 QSerialPort::StopBits ComSerie::effectiveStopBits(SerialSettings::StopBits stop, int dataBits) {
     switch (stop) {
@@ -111,10 +113,10 @@ void ComSerie::close() {
 
 bool ComSerie::portFailed() {
     const auto error = m_port.error();
-    if (m_resourceLost || error == QSerialPort::ResourceError ||
-        error == QSerialPort::WriteError || error == QSerialPort::ReadError) {
-        m_errorString = QStringLiteral("El dispositivo serie dejo de responder (%1)")
-                            .arg(m_port.errorString());
+    if (m_resourceLost || error == QSerialPort::ResourceError || error == QSerialPort::WriteError ||
+        error == QSerialPort::ReadError) {
+        m_errorString =
+            QStringLiteral("El dispositivo serie dejo de responder (%1)").arg(m_port.errorString());
         return true;
     }
     return false;

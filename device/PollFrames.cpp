@@ -5,9 +5,9 @@
 namespace PollFrames {
 
 QByteArray request(int step) {
-    static const std::array<const char *, 6> kFrames = {
-        ":01030000FF1810D6", ":01030000FF1910D5", ":01030000FF1A10D4",
-        ":01030000FF1B10D3", ":01030000FF1C10D2", ":01030000FF1D10D1"};
+    static const std::array<const char *, 6> kFrames = {":01030000FF1810D6", ":01030000FF1910D5",
+                                                        ":01030000FF1A10D4", ":01030000FF1B10D3",
+                                                        ":01030000FF1C10D2", ":01030000FF1D10D1"};
     return QByteArray(kFrames.at(step - 1)) + "\r\n";
 }
 

@@ -7,7 +7,7 @@ QString SerialSettings::portNameFor(int index) {
 }
 
 qint32 SerialSettings::baudRateFor(int index) {
-    static constexpr qint32 kRates[] = {4800,  9600,   14400,  19200,  38400,
+    static constexpr qint32 kRates[] = {4800,  9600,  14400,  19200,  38400,
                                         56000, 57600, 115200, 128000, 256000};
     if (index >= 0 && index <= 9)
         return kRates[index];

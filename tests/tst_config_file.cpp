@@ -84,13 +84,15 @@ private slots:
         ini.writeInteger("Comunicacion", "PuertoCom", 0);
         ini.writeInteger("Comunicacion", "BaudRate", 7);
         ini.writeString("BotonesMenu", "Boton1", "No");
-        QCOMPARE(readFile(path()),
-                 QByteArray("[Comunicacion]\nPuertoCom=0\nBaudRate=7\n\n[BotonesMenu]\nBoton1=No\n"));
+        QCOMPARE(
+            readFile(path()),
+            QByteArray("[Comunicacion]\nPuertoCom=0\nBaudRate=7\n\n[BotonesMenu]\nBoton1=No\n"));
     }
 
     void windows1252FileSurvivesAReadWriteCycle() {
         // "°C" as the single byte 0xB0, an euro sign as 0x80, CRLF endings.
-        const QByteArray before = "[Paneles]\r\nUnidad1=\xB0" "C\r\nUnidad2=\x80\r\nA1=1\r\n";
+        const QByteArray before = "[Paneles]\r\nUnidad1=\xB0"
+                                  "C\r\nUnidad2=\x80\r\nA1=1\r\n";
         writeFile(path(), before);
         ConfigFile ini(path());
         QCOMPARE(ini.readString("Paneles", "Unidad1", ""), QString::fromUtf8("°C"));

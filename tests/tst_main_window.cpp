@@ -82,8 +82,8 @@ private slots:
         QStringList menus;
         for (QAction *a : w.menuBar()->actions())
             menus << a->text();
-        QCOMPARE(menus, QStringList({"Archivo", "Conexión", "Registros", "Opciones", "Ventana",
-                                     "Ayuda"}));
+        QCOMPARE(menus,
+                 QStringList({"Archivo", "Conexión", "Registros", "Opciones", "Ventana", "Ayuda"}));
         QStringList help;
         for (QAction *a : w.menuBar()->actions().last()->menu()->actions())
             help << (a->isSeparator() ? QString("-") : a->text());

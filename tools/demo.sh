@@ -14,9 +14,22 @@ if [ ! -x "$KORVANE_EXE" ]; then
     exit 1
 fi
 
-trap korvane_stop_sim EXIT
-korvane_start_sim --demo
+# A local mail sink receives the e-mail notices of inputs 15 and 16.
+mail_log="$KORVANE_BUILD/korvane_mail.log"
+"$KORVANE_PY" "$KORVANE_REPO/tools/mail-server.py" --port 2525 > "$mail_log" 2>&1 &
+mail_pid=$!
+control="$KORVANE_BUILD/korvane-sim.ctl"
+trap 'korvane_stop_sim; kill "$mail_pid" 2> /dev/null || true; rm -f "$control"' EXIT
+korvane_start_sim --demo --control "$control"
 korvane_prepare_config
+
+cat <<EOF
+Para mover el controlador simulado desde otra terminal:
+  echo "in 15 1" > $control     # aviso 1 por correo (llega a $mail_log)
+  echo "in 16 1" > $control     # alarma sonora y aviso 2
+  echo "in 16 0" > $control     # fin de la alarma
+  echo "mode noise" > $control  # ruido en la linea ("mode normal" para volver)
+EOF
 
 echo "Iniciando Korvane Direct. Para leer el equipo: menú Conexión > Conectar."
 status=0

@@ -17,7 +17,7 @@ class QWidget;
 class DisplaySurface {
 public:
     virtual ~DisplaySurface() = default;
-    virtual bool iconEnabled(int n) const = 0;                 // n = 1..16
+    virtual bool iconEnabled(int n) const = 0; // n = 1..16
     virtual void setIconPicture(int n, const QPixmap &picture) = 0;
     virtual void setPanelCaption(int p, const QString &caption) = 0; // p = 1..4
 };
@@ -28,8 +28,8 @@ public:
 class DisplayCycle : public QObject {
     Q_OBJECT
 public:
-    DisplayCycle(const RuntimeSettings &settings, const DeviceImage &image,
-                 DisplaySurface &surface, QWidget *boxParent, QObject *parent = nullptr);
+    DisplayCycle(const RuntimeSettings &settings, const DeviceImage &image, DisplaySurface &surface,
+                 QWidget *boxParent, QObject *parent = nullptr);
 
     IntervalTimer Reloj_Graficos{QStringLiteral("Reloj_Graficos"), 100};
 

@@ -8,7 +8,8 @@ namespace PanelFormat {
 std::optional<double> scale(int raw, int a, int b, int c) {
     if (b == 0)
         return std::nullopt;
-    const auto product = static_cast<int32_t>(static_cast<uint32_t>(raw) * static_cast<uint32_t>(a));
+    const auto product =
+        static_cast<int32_t>(static_cast<uint32_t>(raw) * static_cast<uint32_t>(a));
     return double(product) / double(b) + double(c);
 }
 

@@ -17,6 +17,8 @@ std::optional<double> scale(int raw, int a, int b, int c);
 std::optional<QString> format(double value, int decimals, QChar decimalPoint);
 
 // What a panel shows while its divisor is 0.
-inline QString divisorZeroText() { return QStringLiteral("Error B=0"); }
+inline QString divisorZeroText() {
+    return QStringLiteral("Error B=0");
+}
 
 } // namespace PanelFormat

@@ -13,8 +13,8 @@ QByteArray formatFor(const QString &suffix) {
     const QString ext = suffix.toLower();
     if (ext == QLatin1String("jpg") || ext == QLatin1String("jpeg"))
         return "jpeg";
-    if (ext == QLatin1String("png") || ext == QLatin1String("gif") ||
-        ext == QLatin1String("bmp") || ext == QLatin1String("ico"))
+    if (ext == QLatin1String("png") || ext == QLatin1String("gif") || ext == QLatin1String("bmp") ||
+        ext == QLatin1String("ico"))
         return ext.toLatin1();
     return {};
 }

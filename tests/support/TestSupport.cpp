@@ -23,7 +23,9 @@ BoxRecorder::BoxRecorder() {
     });
 }
 
-BoxRecorder::~BoxRecorder() { MessageBoxes::setHandler({}); }
+BoxRecorder::~BoxRecorder() {
+    MessageBoxes::setHandler({});
+}
 
 int BoxRecorder::countText(const QString &text) const {
     int n = 0;
@@ -53,10 +55,16 @@ ExeDir::ExeDir() {
         copyTree(bundleDir() + u'/' + QLatin1String(sub), m_dir.path() + u'/' + QLatin1String(sub));
 }
 
-void ExeDir::writeConfig(const QByteArray &ini) const { writeFile(file("Config.ini"), ini); }
+void ExeDir::writeConfig(const QByteArray &ini) const {
+    writeFile(file("Config.ini"), ini);
+}
 
-QString sourceDir() { return QStringLiteral(KORVANE_SOURCE_DIR); }
-QString bundleDir() { return QStringLiteral(KORVANE_BUNDLE_DIR); }
+QString sourceDir() {
+    return QStringLiteral(KORVANE_SOURCE_DIR);
+}
+QString bundleDir() {
+    return QStringLiteral(KORVANE_BUNDLE_DIR);
+}
 
 void writeFile(const QString &path, const QByteArray &bytes) {
     QFile f(path);

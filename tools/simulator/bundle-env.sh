@@ -85,10 +85,29 @@ B4=255
 C4=0
 Unidad4=m3/h
 
+[Pantalla]
+Panel1X=20
+Panel1Y=200
+Panel2X=190
+Panel2Y=200
+Panel3X=360
+Panel3Y=200
+Panel4X=530
+Panel4Y=200
+
 [Alarmas]
-Alarma1=0
-HabilitaMail1=0
-HabilitaMail2=0
+Alarma1=1
+ServerSMTP=127.0.0.1
+Email=korvane@planta.local
+PuertoSMTP=2525
+UsuarioMail=korvane@planta.local
+EmailDestino=operador@planta.local
+HabilitaMail1=1
+Asunto1=Aviso: entrada 15 activa
+Mensaje1=La entrada 15 del controlador se ha activado.
+HabilitaMail2=1
+Asunto2=Alarma: entrada 16 activa
+Mensaje2=La entrada 16 del controlador se ha activado. Revise la planta.
 
 [Puertos]
 COM1=$KORVANE_LINK

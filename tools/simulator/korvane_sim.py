@@ -489,12 +489,25 @@ class Simulator:
                     continue
                 self.feed(" ".join(words), "script")
 
+    def control_reader(self, path):
+        # A named pipe: every writer (echo "in 15 1" > PATH) sends commands;
+        # reopening after each writer keeps the pipe usable for the next.
+        if not os.path.exists(path):
+            os.mkfifo(path)
+        while True:
+            with open(path, encoding="utf-8") as f:
+                for line in f:
+                    self.feed(line, "control")
+
     # -- main loop ---------------------------------------------------------
 
     def run(self):
         self.open_pty()
         if self.args.script:
             threading.Thread(target=self.script_reader, args=(self.args.script,),
+                             daemon=True).start()
+        if self.args.control:
+            threading.Thread(target=self.control_reader, args=(self.args.control,),
                              daemon=True).start()
         threading.Thread(target=self.stdin_reader, daemon=True).start()
         next_demo = time.monotonic()
@@ -547,6 +560,7 @@ def main():
     parser.add_argument("--script", help="control commands to run (may hold 'sleep SECONDS')")
     parser.add_argument("--inputs", help="initial inputs, 4 hex digits (input 16 = top bit)")
     parser.add_argument("--analog", help="initial analog values a,b,c,d (0..255)")
+    parser.add_argument("--control", help="named pipe to read control commands from (made if missing)")
     parser.add_argument("--demo", action="store_true", help="vary values and inputs by itself")
     parser.add_argument("--stdin-eof-exits", action="store_true",
                         help="exit when standard input closes")
