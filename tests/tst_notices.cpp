@@ -6,6 +6,7 @@
 #include "notify/AlarmControl.h"
 #include "notify/AlarmPlayer.h"
 #include "notify/Notices.h"
+#include "tests/support/SmtpSink.h"
 #include "tests/support/TestSupport.h"
 #include "view/InputState.h"
 
@@ -17,59 +18,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using TestSupport::SmtpSink;
+
 namespace {
-
-// The test server as a child process; its events arrive as JSON lines.
-class SmtpSink {
-public:
-    explicit SmtpSink(const QStringList &options = {}) {
-        m_process.setProgram(QStringLiteral("/usr/bin/python3"));
-        m_process.setArguments(
-            QStringList{TestSupport::sourceDir() + "/tests/support/smtp_server.py"} + options);
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start();
-        while (m_port == 0 && m_process.waitForReadyRead(10000))
-            pump();
-    }
-    ~SmtpSink() {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    QString port() const { return QString::number(m_port); }
-
-    QList<QJsonObject> events(const QString &kind) {
-        pump();
-        QList<QJsonObject> out;
-        for (const QJsonObject &e : m_events) {
-            if (e.value("event").toString() == kind)
-                out.append(e);
-        }
-        return out;
-    }
-    bool waitFor(const QString &kind, int count, int timeoutMs = 5000) {
-        return QTest::qWaitFor([&] { return events(kind).size() >= count; }, timeoutMs);
-    }
-    // Reads what the server has written so far without running the event loop.
-    void readNow(int waitMs) {
-        m_process.waitForReadyRead(waitMs);
-        pump();
-    }
-
-private:
-    void pump() {
-        while (m_process.canReadLine()) {
-            const QByteArray line = m_process.readLine().trimmed();
-            if (line.startsWith("PORT "))
-                m_port = line.mid(5).toInt();
-            else if (!line.isEmpty())
-                m_events.append(QJsonDocument::fromJson(line).object());
-        }
-    }
-
-    QProcess m_process;
-    int m_port = 0;
-    QList<QJsonObject> m_events;
-};
 
 InputState inputs(bool in15, bool in16) {
     InputState s;
@@ -81,7 +32,7 @@ InputState inputs(bool in15, bool in16) {
 RuntimeSettings mailSettings(const SmtpSink &server) {
     RuntimeSettings s;
     s.SmtpServer = QStringLiteral("127.0.0.1");
-    s.SmtpPort = server.port();
+    s.SmtpPort = server.portText();
     s.MailFrom = QStringLiteral("planta@ejemplo.com");
     s.MailTo = QStringLiteral("uno@ejemplo.com, dos@ejemplo.com");
     s.SmtpUser = QStringLiteral("operador");

@@ -4,6 +4,7 @@
 #include "common/AppError.h"
 #include "notify/MailMessage.h"
 #include "notify/SendNotice.h"
+#include "tests/support/SmtpSink.h"
 #include "tests/support/TestSupport.h"
 
 #include <QElapsedTimer>
@@ -17,59 +18,10 @@
 #include <QTimeZone>
 #include <QtTest>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+using TestSupport::deadPort;
+using TestSupport::SmtpSink;
 
 namespace {
-
-// The test server as a child process; its events arrive as JSON lines.
-class SmtpSink {
-public:
-    explicit SmtpSink(const QStringList &options) {
-        m_process.setProgram(QStringLiteral("/usr/bin/python3"));
-        m_process.setArguments(
-            QStringList{TestSupport::sourceDir() + "/tests/support/smtp_server.py"} + options);
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start();
-        while (m_port == 0 && m_process.waitForReadyRead(10000))
-            pump();
-    }
-    ~SmtpSink() {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    int port() const { return m_port; }
-
-    QList<QJsonObject> events(const QString &kind) {
-        pump();
-        QList<QJsonObject> out;
-        for (const QJsonObject &e : m_events) {
-            if (e.value("event").toString() == kind)
-                out.append(e);
-        }
-        return out;
-    }
-    bool waitFor(const QString &kind, int count, int timeoutMs = 5000) {
-        return QTest::qWaitFor([&] { return events(kind).size() >= count; }, timeoutMs);
-    }
-
-private:
-    void pump() {
-        while (m_process.canReadLine()) {
-            const QByteArray line = m_process.readLine().trimmed();
-            if (line.startsWith("PORT "))
-                m_port = line.mid(5).toInt();
-            else if (!line.isEmpty())
-                m_events.append(QJsonDocument::fromJson(line).object());
-        }
-    }
-
-    QProcess m_process;
-    int m_port = 0;
-    QList<QJsonObject> m_events;
-};
 
 MailMessage messageTo(int port, const QString &to = QStringLiteral("dest@ejemplo.com")) {
     return composeMail(QStringLiteral("planta@ejemplo.com"), to, QStringLiteral("127.0.0.1"),
@@ -79,19 +31,6 @@ MailMessage messageTo(int port, const QString &to = QStringLiteral("dest@ejemplo
 
 QList<QByteArray> headerLines(const QByteArray &message) {
     return message.left(message.indexOf("\r\n\r\n")).split('\n');
-}
-
-// A port on 127.0.0.1 that nobody listens on: bound once, then released.
-int deadPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    ::bind(fd, reinterpret_cast<sockaddr *>(&addr), len);
-    ::getsockname(fd, reinterpret_cast<sockaddr *>(&addr), &len);
-    ::close(fd);
-    return ntohs(addr.sin_port);
 }
 
 const QDateTime kNow(QDate(2025, 2, 13), QTime(10, 5, 9), QTimeZone(3600));
@@ -228,7 +167,7 @@ void TestSmtp::composeConvertsPortFirst() {
 }
 
 void TestSmtp::deliveredAndDecoded() {
-    SmtpSink server({});
+    SmtpSink server;
     QVERIFY(server.port() > 0);
     MailMessage m = messageTo(server.port(), QStringLiteral("uno@ejemplo.com, dos@ejemplo.com"));
     m.subject = QStringLiteral("Alarma: presión baja – válvula Nº 3\r\nBcc: spy@evil.com");
