@@ -46,7 +46,21 @@ private slots:
     void lastRowIsTheLastInserted();
     void statementFailuresCarryTheLibraryMessage();
     void resultSetBrowsesAndRefreshes();
+    void installedDatabaseHasBothTables();
 };
+
+void TstLogDatabase::installedDatabaseHasBothTables() {
+    // The file the build lays beside the program, whatever rows it holds.
+    const QString installed = TestSupport::bundleDir() + "/db/Korvane.db3";
+    QCOMPARE(scalar(installed, "select count(*) from pragma_table_info('Lectura')").toInt(), 23);
+    QCOMPARE(scalar(installed, "select count(*) from pragma_table_info('Escritura')").toInt(), 9);
+    QCOMPARE(scalar(installed, "select type from pragma_table_info('Lectura') where name='Word6'")
+                 .toString(),
+             QString("INTEGER"));
+    QCOMPARE(scalar(installed, "select type from pragma_table_info('Lectura') where name='Bit1'")
+                 .toString(),
+             QString("TEXT"));
+}
 
 void TstLogDatabase::statementTexts() {
     DeviceImage image;

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sqlite3.h>
+
 namespace TestSupport {
 
 BoxRecorder::BoxRecorder() {
@@ -51,8 +53,16 @@ void copyTree(const QString &from, const QString &to) {
 } // namespace
 
 ExeDir::ExeDir() {
-    for (const char *sub : {"img", "alarm", "hlp", "db"})
+    for (const char *sub : {"img", "alarm", "hlp"})
         copyTree(bundleDir() + u'/' + QLatin1String(sub), m_dir.path() + u'/' + QLatin1String(sub));
+    // A fresh database from the schema: the bundle's own file may hold rows
+    // of a demo run.
+    QDir().mkpath(file("db"));
+    sqlite3 *db = nullptr;
+    if (sqlite3_open(file("db/Korvane.db3").toUtf8().constData(), &db) == SQLITE_OK)
+        sqlite3_exec(db, readFile(sourceDir() + "/assets/db/schema.sql").constData(), nullptr,
+                     nullptr, nullptr);
+    sqlite3_close(db);
 }
 
 void ExeDir::writeConfig(const QByteArray &ini) const {

@@ -34,8 +34,9 @@ private:
     MessageBoxes::Answer m_defaultYesNo = MessageBoxes::Answer::Yes;
 };
 
-// A throw-away ExeDir: the built bundle's img/, alarm/, hlp/ and db/ copied
-// into a temporary directory (no executable, no Config.ini).
+// A throw-away ExeDir: the built bundle's img/, alarm/ and hlp/ copied into
+// a temporary directory with an empty db/Korvane.db3 made from the schema
+// (no executable, no Config.ini).
 class ExeDir {
 public:
     ExeDir();
