@@ -41,7 +41,7 @@ TFAcerca::TFAcerca(QWidget *parent) : QDialog(parent) {
     version->adjustSize();
 
     auto *notice = new QLabel(
-        QStringLiteral("Pantalla SCADA para un controlador Zelio Logic con la Macro Dravik.\n"
+        QStringLiteral("Pantalla SCADA para un Zelio Logic con la Macro Dravik.\n"
                        "Lectura de entradas y valores analogicos, envio de comandos,\n"
                        "registro de datos, alarma sonora y avisos por correo.\n\n"
                        "Uso exclusivo en la planta donde fue instalado."),
