@@ -1,18 +1,11 @@
 #include "app/TFAcerca.h"
 
+#include "common/PixelFont.h"
+
 #include <QFrame>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
-
-namespace {
-QFont pixelFont(const QString &family, int pixels, bool bold = false) {
-    QFont f(family);
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    return f;
-}
-} // namespace
 
 TFAcerca::TFAcerca(QWidget *parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FAcerca"));
@@ -40,12 +33,12 @@ TFAcerca::TFAcerca(QWidget *parent) : QDialog(parent) {
     version->move(240, 72);
     version->adjustSize();
 
-    auto *notice = new QLabel(
-        QStringLiteral("Pantalla SCADA para un Zelio Logic con la Macro Dravik.\n"
-                       "Lectura de entradas y valores analogicos, envio de comandos,\n"
-                       "registro de datos, alarma sonora y avisos por correo.\n\n"
-                       "Uso exclusivo en la planta donde fue instalado."),
-        panel);
+    auto *notice =
+        new QLabel(QStringLiteral("Pantalla SCADA para un Zelio Logic con la Macro Dravik.\n"
+                                  "Lectura de entradas y valores analogicos, envio de comandos,\n"
+                                  "registro de datos, alarma sonora y avisos por correo.\n\n"
+                                  "Uso exclusivo en la planta donde fue instalado."),
+                   panel);
     notice->setFont(pixelFont(QStringLiteral("MS Sans Serif"), 13));
     notice->setAlignment(Qt::AlignCenter);
     notice->setWordWrap(true);

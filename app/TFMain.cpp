@@ -5,6 +5,7 @@
 #include "common/AppInfo.h"
 #include "common/Guard.h"
 #include "common/MessageBoxes.h"
+#include "common/PixelFont.h"
 #include "common/Resources.h"
 #include "device/CommandOutput.h"
 #include "log/PeriodicLogger.h"
@@ -24,13 +25,6 @@
 #include <QSystemTrayIcon>
 
 namespace {
-
-QFont pixelFont(const QString &family, int pixels, bool bold = false) {
-    QFont f(family);
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    return f;
-}
 
 QFrame *panel(QWidget *parent, const char *name, const QRect &geometry) {
     auto *p = new QFrame(parent);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QtGlobal>
 #include <algorithm>
 #include <cmath>
 
@@ -12,4 +13,12 @@ inline double percentile(QList<double> values, double p) {
     const auto index =
         std::min<qsizetype>(values.size() - 1, qsizetype(std::ceil(p / 100.0 * values.size())) - 1);
     return values[std::max<qsizetype>(0, index)];
+}
+
+// Headless unless told otherwise; the alarm needs no sound card here.
+inline void runHeadless() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER"))
+        qputenv("SDL_AUDIODRIVER", "dummy");
 }

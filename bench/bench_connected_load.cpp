@@ -1,5 +1,6 @@
 // CPU time and resident memory of the main window connected to the simulated
 // controller and polling. Usage: bench_connected_load [seconds=60]
+#include "BenchStats.h"
 #include "app/TFMain.h"
 #include "log/TFDM.h"
 #include "tests/support/Simulator.h"
@@ -29,11 +30,7 @@ long rssKb() {
 } // namespace
 
 int main(int argc, char *argv[]) {
-    // Headless unless told otherwise; the alarm needs no sound card here.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER"))
-        qputenv("SDL_AUDIODRIVER", "dummy");
+    runHeadless();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     const int seconds = argc > 1 ? atoi(argv[1]) : 60;

@@ -21,11 +21,7 @@ struct Surface : DisplaySurface {
 } // namespace
 
 int main(int argc, char *argv[]) {
-    // Headless unless told otherwise; the alarm needs no sound card here.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER"))
-        qputenv("SDL_AUDIODRIVER", "dummy");
+    runHeadless();
     QApplication app(argc, argv);
     const int passes = argc > 1 ? atoi(argv[1]) : 500;
     const QString img = QStringLiteral(KORVANE_BUNDLE_DIR) + QStringLiteral("/img/");
