@@ -52,6 +52,12 @@ void TFDM::openIfClosed() {
     sqlite3_busy_timeout(db, m_busyMs);
     // The statements write their strings in double quotes.
     sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 1, nullptr);
+    // Write-ahead logging: a window that reads the log for a long while (a
+    // sort over years of rows, a report, an export) never holds up the
+    // logger's inserts, and an insert never waits for a reader. The mode is
+    // kept in the file; where it cannot be set (a folder that refuses the
+    // extra files) the file simply stays in its rollback-journal mode.
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
     Conexion = db;
 }
 

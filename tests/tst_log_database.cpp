@@ -3,6 +3,7 @@
 #include "log/TFDM.h"
 #include "tests/support/TestSupport.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QtTest>
 #include <sqlite3.h>
@@ -47,6 +48,7 @@ private slots:
     void statementFailuresCarryTheLibraryMessage();
     void resultSetBrowsesAndRefreshes();
     void installedDatabaseHasBothTables();
+    void aLongReaderNeverHoldsUpAnInsert();
 };
 
 void TstLogDatabase::installedDatabaseHasBothTables() {
@@ -217,6 +219,47 @@ void TstLogDatabase::resultSetBrowsesAndRefreshes() {
     set.close();
     QCOMPARE(set.rowCount(), 0);
     QCOMPARE(set.current(), -1);
+}
+
+void TstLogDatabase::aLongReaderNeverHoldsUpAnInsert() {
+    TestSupport::ExeDir exe;
+    const QString path = exe.file("db/Korvane.db3");
+    QCOMPARE(scalar(path, "pragma journal_mode").toString(), QStringLiteral("wal"));
+    TFDM fdm;
+    fdm.ensureOpen(path);
+    for (int n = 1; n <= 3; ++n)
+        fdm.SQLEntrada.run(LogStatements::escrituraInsert(n));
+
+    // Another connection stops half-way through reading the log, as a
+    // window that walks years of rows in blocks would.
+    sqlite3 *reader = nullptr;
+    QCOMPARE(sqlite3_open_v2(QFile::encodeName(path).constData(), &reader, SQLITE_OPEN_READONLY,
+                             nullptr),
+             SQLITE_OK);
+    sqlite3_stmt *stmt = nullptr;
+    QCOMPARE(sqlite3_prepare_v2(reader, "select * from Escritura", -1, &stmt, nullptr), SQLITE_OK);
+    QCOMPARE(sqlite3_step(stmt), SQLITE_ROW);
+
+    // The insert goes through at once, without waiting for the reader.
+    fdm.setBusyTimeoutMs(0);
+    QElapsedTimer clock;
+    clock.start();
+    fdm.SQLEntrada.run(LogStatements::escrituraInsert(4));
+    QVERIFY(clock.elapsed() < 1000);
+    sqlite3_finalize(stmt);
+    sqlite3_close_v2(reader);
+    QCOMPARE(scalar(path, "select count(*) from Escritura").toInt(), 4);
+
+    // A database made before write-ahead logging is switched to it on opening.
+    const QString old = exe.file("db/Antigua.db3");
+    sqlite3 *db = nullptr;
+    sqlite3_open(QFile::encodeName(old).constData(), &db);
+    sqlite3_exec(db, "create table Escritura (Fecha,Bit1,Bit2,Bit3,Bit4,Bit5,Bit6,Bit7,Bit8)",
+                 nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    QCOMPARE(scalar(old, "pragma journal_mode").toString(), QStringLiteral("delete"));
+    fdm.ensureOpen(old);
+    QCOMPARE(scalar(old, "pragma journal_mode").toString(), QStringLiteral("wal"));
 }
 
 QTEST_GUILESS_MAIN(TstLogDatabase)

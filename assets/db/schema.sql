@@ -2,6 +2,10 @@
 -- Plain rowid tables: the last rowid is the most recently stored row.
 -- The program only inserts rows; it never creates, alters or drops a table.
 
+-- Write-ahead logging, kept in the file: readers of the log never hold up
+-- the logger's inserts.
+PRAGMA journal_mode=WAL;
+
 CREATE TABLE Lectura (
     Fecha TEXT,
     Bit1 TEXT, Bit2 TEXT, Bit3 TEXT, Bit4 TEXT,
