@@ -52,6 +52,7 @@ int main(int argc, char **argv) {
     ok &= save(lamp(LampColour::Off), out.filePath("img/Luz_No.png"), lampSize);
     ok &= save(lamp(LampColour::Green), out.filePath("img/Luz_Si.png"), lampSize);
     ok &= save(noImage(), out.filePath("img/noimage.jpg"), screen);
+    ok &= save(plantScreen(), out.filePath("img/planta.jpg"), screen);
     ok &= save(noImageIcon(), out.filePath("img/noimage.png"), lampSize);
     ok &= save(connector(true), out.filePath("img/comon.png"), indicatorSize);
     ok &= save(comOff, out.filePath("img/comoff.png"), indicatorSize);
