@@ -66,6 +66,11 @@ int main(int argc, char **argv) {
     ok &= save(dbOff, out.filePath("builtin/dboff.png"), indicatorSize);
     ok &= save(trayIcon(), out.filePath("builtin/tray.png"), QSize(32, 32));
     ok &= save(productPicture(), out.filePath("builtin/product.png"), lampSize);
+    // The desktop's application icon in the standard hicolor sizes.
+    for (int s : {16, 24, 32, 48, 64, 128, 256})
+        ok &= save(productMark(s),
+                   out.filePath(QString("icons/hicolor/%1x%1/apps/korvane-direct.png").arg(s)),
+                   QSize(s, s));
 
     const QList<QImage> wait = waitFrames();
     for (int i = 0; i < wait.size(); ++i)
