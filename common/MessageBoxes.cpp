@@ -3,6 +3,7 @@
 #include "common/AppInfo.h"
 
 #include <QMessageBox>
+#include <QPointer>
 
 namespace MessageBoxes {
 namespace {
@@ -11,6 +12,9 @@ Handler &handler() {
     static Handler h;
     return h;
 }
+
+int s_openNow = 0;
+int s_shownSoFar = 0;
 
 QString titleOf(Kind kind) {
     switch (kind) {
@@ -44,6 +48,15 @@ QMessageBox::Icon iconOf(Kind kind) {
     return QMessageBox::NoIcon;
 }
 
+// Counts a box for as long as it is being shown.
+struct OpenBox {
+    OpenBox() {
+        ++s_openNow;
+        ++s_shownSoFar;
+    }
+    ~OpenBox() { --s_openNow; }
+};
+
 } // namespace
 
 Answer show(QWidget *parent, Kind kind, const QString &text, Buttons buttons) {
@@ -52,27 +65,62 @@ Answer show(QWidget *parent, Kind kind, const QString &text, Buttons buttons) {
 
 Answer showTitled(QWidget *parent, Kind kind, const QString &title, const QString &text,
                   Buttons buttons) {
+    const Box box{kind, title, text, buttons, parent};
+    OpenBox counted;
     if (handler())
-        return handler()(Box{kind, title, text, buttons});
+        return handler()(box);
 
-    QMessageBox box(iconOf(kind), title, text, QMessageBox::NoButton, parent);
-    switch (buttons) {
+    // On the heap: a parent that goes away while the box is open takes the
+    // box with it.
+    QPointer<QMessageBox> shown = build(box);
+    const int result = shown->exec();
+    delete shown.data();
+    return answerOf(result);
+}
+
+QMessageBox *build(const Box &box) {
+    auto *shown =
+        new QMessageBox(iconOf(box.kind), box.title, box.text, QMessageBox::NoButton, box.parent);
+    switch (box.buttons) {
     case Buttons::Ok:
-        box.setStandardButtons(QMessageBox::Ok);
+        shown->setStandardButtons(QMessageBox::Ok);
         break;
     case Buttons::YesNo:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        shown->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         break;
     case Buttons::Yes:
-        box.setStandardButtons(QMessageBox::Yes);
+        shown->setStandardButtons(QMessageBox::Yes);
         break;
     }
-    const int result = box.exec();
-    if (result == QMessageBox::Yes)
+    return shown;
+}
+
+Answer answerOf(int execResult) {
+    if (execResult == QMessageBox::Yes)
         return Answer::Yes;
-    if (result == QMessageBox::No)
+    if (execResult == QMessageBox::No)
         return Answer::No;
     return Answer::Ok;
+}
+
+int resultFor(Answer answer) {
+    switch (answer) {
+    case Answer::Yes:
+        return QMessageBox::Yes;
+    case Answer::No:
+        return QMessageBox::No;
+    case Answer::Ok:
+        break;
+    }
+    return QMessageBox::Ok;
+}
+
+int openNow() {
+    return s_openNow;
+}
+
+int shownSoFar() {
+    return s_shownSoFar;
 }
 
 void setHandler(Handler h) {
