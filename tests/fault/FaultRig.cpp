@@ -7,7 +7,6 @@
 #include "notify/Notices.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QFile>
 #include <QJsonDocument>
 #include <QThread>
@@ -66,23 +65,8 @@ QList<QPair<QString, QList<QPair<QString, QString>>>> defaultKeys(const Definiti
 
 Rig::Rig(const Definition &fault) : m_fault(fault) {
     m_keys = defaultKeys(fault, linkPath());
-    MessageBoxes::setHandler([this](const MessageBoxes::Box &box) {
-        m_boxes.append(Shown{m_windowUp ? now() : -1, box.text});
-        // Boxes of the start-up are answered at once: an operator is there
-        // when the program starts. Every later box stays open, a real nested
-        // event loop, until the run is over.
-        if (m_windowUp && !m_release) {
-            QEventLoop loop;
-            m_heldBoxes.append(&loop);
-            loop.exec();
-            m_heldBoxes.removeOne(&loop);
-        }
-        if (box.buttons == MessageBoxes::Buttons::YesNo)
-            return MessageBoxes::Answer::No; // never disconnect or quit
-        if (box.buttons == MessageBoxes::Buttons::Yes)
-            return MessageBoxes::Answer::Yes;
-        return MessageBoxes::Answer::Ok;
-    });
+    // A question would never be answered Yes: no disconnect, no quit.
+    m_boxes.setDefaultYesNo(MessageBoxes::Answer::No);
 }
 
 Rig::~Rig() {
@@ -92,7 +76,6 @@ Rig::~Rig() {
     m_fdm.reset();
     if (m_fault.cleanup)
         m_fault.cleanup(*this);
-    MessageBoxes::setHandler({});
     stopHelper();
     if (m_fifo >= 0)
         ::close(m_fifo);
@@ -221,7 +204,8 @@ void Rig::runStation() {
         return;
     }
     m_window->show();
-    m_windowUp = true;
+    m_boxesAtStart = m_boxes.count();
+    m_boxes.holdOpenUntilReleased();
     m_clock.start();
 
     // A row a second: the logger's own period is the settings' choice.
@@ -349,11 +333,14 @@ Rig::LastRow Rig::lastRow() const {
 void Rig::beforeTick() {
     m_imageAtTick = image();
     m_beforeTick = lastRow();
+    m_tickStartedAt = now();
 }
 
 void Rig::afterTick() {
     if (!m_tickOrderKnown)
         m_imageAtTick = image();
+    else
+        m_longestTick = std::max(m_longestTick, now() - m_tickStartedAt);
     const LastRow after = lastRow();
     const LastRow before = m_tickOrderKnown && m_beforeTick.valid ? m_beforeTick : m_lastKnown;
     bool sameAsImage = after.valid;
@@ -377,13 +364,11 @@ void Rig::finish() {
     r["fault"] = m_fault.name;
     r["alive"] = true; // this runs on the station's own event loop
     r["startupMs"] = m_startupMs;
-    int shownAtStart = 0;
-    for (const auto &b : m_boxes)
-        shownAtStart += b.t < 0 ? 1 : 0;
-    r["boxes"] = int(m_boxes.size());
-    r["boxesAtStart"] = shownAtStart;
-    if (!m_boxes.isEmpty())
-        r["firstBox"] = m_boxes.first().text.left(90).replace(u'\n', u' ');
+    r["boxes"] = m_boxes.count();
+    r["boxesAtStart"] = m_boxesAtStart;
+    r["boxesOpenAtEnd"] = m_boxes.openNow();
+    if (m_boxes.count() > 0)
+        r["firstBox"] = m_boxes.boxes().first().text.left(90).replace(u'\n', u' ');
 
     // Ticks: every tick with changed data after the fault (one period of
     // grace) must have stored its row, and no tick may be missing.
@@ -427,6 +412,7 @@ void Rig::finish() {
     r["wrongRows"] = wrong;
     r["longestGapMs"] = m_longestGap;
     r["longestGapAtMs"] = m_longestGapAt;
+    r["longestTickMs"] = m_longestTick;
 
     // Recovered: back to normal by itself, every box still open.
     QStringList why;
@@ -471,10 +457,9 @@ void Rig::finish() {
     std::printf("RESULT %s\n", QJsonDocument(r).toJson(QJsonDocument::Compact).constData());
     std::fflush(stdout);
 
-    // Every box held open goes now, and with them the run.
-    m_release = true;
-    for (QEventLoop *loop : m_heldBoxes)
-        loop->quit();
+    // Every box held open closes now, and with them the run ends.
+    m_boxes.answerAtOnce();
+    m_boxes.release();
     QCoreApplication::exit(0);
 }
 

@@ -17,7 +17,6 @@
 
 class TFDM;
 class TFMain;
-class QEventLoop;
 
 namespace Fault {
 
@@ -130,17 +129,15 @@ private:
     QList<Tick> m_ticks;
     LastRow m_beforeTick;
     std::array<int, 6> m_imageAtTick{};
+    qint64 m_tickStartedAt = 0;
+    qint64 m_longestTick = 0;
     LastRow m_lastKnown;
 
-    // Message boxes: held open in a nested event loop until the run ends.
-    struct Shown {
-        qint64 t;
-        QString text;
-    };
-    QList<Shown> m_boxes;
-    QList<QEventLoop *> m_heldBoxes;
-    bool m_release = false;
-    bool m_windowUp = false;
+    // Message boxes: those of the start-up answered at once (an operator is
+    // there when the program starts), every later one a real modal box held
+    // open until the run is over.
+    TestSupport::BoxRecorder m_boxes;
+    int m_boxesAtStart = 0;
 
     int m_messagesAtFaultEnd = 0;
     qint64 m_faultEndAt = -1;

@@ -23,6 +23,7 @@
 #include <linux/capability.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -72,7 +73,11 @@ int runOne(int argc, char *argv[], const QString &name) {
         std::fprintf(stderr, "no fault named %s\n", qPrintable(name));
         return 2;
     }
-    // Both before any thread exists: they hold for the threads made later.
+    // All before any thread exists: they hold for the threads made later.
+    // The station and its simulator run a little ahead of other work on the
+    // machine (a build beside the suite), so that what is measured is the
+    // station's own waiting, not the machine's load. Best effort.
+    ::setpriority(PRIO_PROCESS, 0, -5);
     if (name.startsWith(QLatin1String("database read-only")))
         actLikeAnOrdinaryUser();
     if (name == QLatin1String("disk full"))
@@ -133,7 +138,9 @@ Line judge(const QString &name, const QJsonObject &r, const QString &death) {
     if (boxes > 0)
         notes << QStringLiteral("box: \"%1\"").arg(r.value("firstBox").toString());
     if (gap > kGapLimitMs)
-        notes << QStringLiteral("at %1 ms").arg(r.value("longestGapAtMs").toInt());
+        notes << QStringLiteral("longest at %1 ms").arg(r.value("longestGapAtMs").toInt());
+    if (r.value("longestTickMs").toInt() > kGapLimitMs / 2)
+        notes << QStringLiteral("longest logger tick %1 ms").arg(r.value("longestTickMs").toInt());
     if (!r.value("note").toString().isEmpty())
         notes << r.value("note").toString();
     if (!notes.isEmpty())
