@@ -47,8 +47,7 @@ TFMain::TFMain(const QString &exeDir, TFDM &fdm, QWidget *parent)
     m_display = std::make_unique<DisplayCycle>(m_settings, m_poll->image(), *this, this, this);
     m_poll->setDisplayTimer(&m_display->Reloj_Graficos);
     m_logger = std::make_unique<PeriodicLogger>(
-        m_fdm, m_settings, m_poll->image(), m_display->inputs(),
-        [this] { return Com_Serie.connected(); }, this, this);
+        m_fdm, m_settings, m_poll->image(), [this] { return Com_Serie.connected(); }, this, this);
     m_player = std::make_unique<AlarmPlayer>(this);
     m_alarm = std::make_unique<AlarmControl>(*m_player, m_settings, this);
     m_notices = std::make_unique<Notices>(m_settings, this);
@@ -63,6 +62,9 @@ TFMain::TFMain(const QString &exeDir, TFDM &fdm, QWidget *parent)
     connect(&Com_Serie, &ComSerie::afterClose, this, &TFMain::Com_SerieAfterClose);
     connect(m_poll.get(), &PollCycle::portFailed, this, &TFMain::onPortFailed);
     connect(m_poll.get(), &PollCycle::noisyReply, this, &TFMain::onNoisyReply);
+    connect(m_poll.get(), &PollCycle::silenceChanged, this,
+            [this](bool silent) { Lbl_SinRespuesta->setVisible(silent); });
+    connect(m_logger.get(), &PeriodicLogger::savingChanged, this, &TFMain::showDatabaseState);
 
     createControls();
     createMenus();
@@ -184,9 +186,21 @@ void TFMain::createControls() {
     ImgBase->setToolTip(QStringLiteral("No se estan guardando datos!"));
     ImgBase->setPixmap(QPixmap(QStringLiteral(":/builtin/dboff.png")));
 
+    // Beside the connection text, right of it: the controller's silence on
+    // top, the noise count below.
+    Lbl_SinRespuesta = new QLabel(QStringLiteral("Sin respuesta del equipo"), Panel_Avisos);
+    Lbl_SinRespuesta->setObjectName(QStringLiteral("Lbl_SinRespuesta"));
+    Lbl_SinRespuesta->setGeometry(460, 5, 238, 18);
+    Lbl_SinRespuesta->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Lbl_SinRespuesta->setFont(pixelFont(QStringLiteral("Arial"), 13, true));
+    QPalette silencePalette = Lbl_SinRespuesta->palette();
+    silencePalette.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    Lbl_SinRespuesta->setPalette(silencePalette);
+    Lbl_SinRespuesta->hide();
+
     Lbl_Ruido = new QLabel(Panel_Avisos);
     Lbl_Ruido->setObjectName(QStringLiteral("Lbl_Ruido"));
-    Lbl_Ruido->setGeometry(484, 27, 214, 16);
+    Lbl_Ruido->setGeometry(460, 24, 238, 18);
     Lbl_Ruido->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Lbl_Ruido->setFont(pixelFont(QStringLiteral("Arial"), 11));
     Lbl_Ruido->hide();

@@ -2,6 +2,7 @@
 
 #include "common/AppInfo.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QPointer>
 
@@ -76,6 +77,23 @@ Answer showTitled(QWidget *parent, Kind kind, const QString &title, const QStrin
     const int result = shown->exec();
     delete shown.data();
     return answerOf(result);
+}
+
+void post(QWidget *parent, Kind kind, const QString &title, const QString &text, Buttons buttons) {
+    QObject *context = parent ? static_cast<QObject *>(parent) : QCoreApplication::instance();
+    QPointer<QWidget> guard = parent;
+    QMetaObject::invokeMethod(
+        context,
+        [guard, hadParent = parent != nullptr, kind, title, text, buttons] {
+            if (hadParent && !guard)
+                return;
+            showTitled(guard.data(), kind, title, text, buttons);
+        },
+        Qt::QueuedConnection);
+}
+
+void post(QWidget *parent, Kind kind, const QString &text, Buttons buttons) {
+    post(parent, kind, titleOf(kind), text, buttons);
 }
 
 QMessageBox *build(const Box &box) {

@@ -31,6 +31,14 @@ Answer show(QWidget *parent, Kind kind, const QString &text, Buttons buttons = B
 Answer showTitled(QWidget *parent, Kind kind, const QString &title, const QString &text,
                   Buttons buttons = Buttons::Ok);
 
+// Shows the box from the event loop, once the handler that asks for it has
+// returned. The timers' handlers report this way: Qt does not fire a timer
+// again while its own handler waits in a modal box, and the station must go
+// on while nobody clicks. The box is dropped if its parent is gone by then.
+void post(QWidget *parent, Kind kind, const QString &title, const QString &text,
+          Buttons buttons = Buttons::Ok);
+void post(QWidget *parent, Kind kind, const QString &text, Buttons buttons = Buttons::Ok);
+
 // The box as the program shows it, not yet shown; the caller owns it (its
 // parent may delete it first).
 QMessageBox *build(const Box &box);

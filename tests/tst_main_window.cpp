@@ -150,14 +150,23 @@ private slots:
         QFile::remove(r.dir.file("img/dbon.png"));
         QVERIFY(r.start({}, true, "DB=Si\n"));
         TFMain &w = r.w();
+        // Nobody clicks the warning for three seconds: the poll starts all
+        // the same.
+        boxes.holdOpenFor(3000);
         w.Conectar1Click();
-        QCOMPARE(boxes.count(), 1);
-        QCOMPARE(boxes.boxes()[0].kind, MessageBoxes::Kind::Warning);
-        QCOMPARE(boxes.lastText(), QString("Faltan imagenes del sistema!"));
+        QCOMPARE(boxes.count(), 0); // shown once the connect has returned
+        QVERIFY(w.poll().Reloj_Principal.isActive());
         QCOMPARE(w.ImgConectado->toolTip(), QString("Conectado a Puerto Serie..."));
         QCOMPARE(w.ImgBase->toolTip(), QString("No se estan guardando datos!"));
         QCOMPARE(w.Panel_Avisos->text(), QString("SISTEMA CONECTADO..."));
-        QVERIFY(r.sim.waitForFrames(6, 3000));
+        QTRY_COMPARE_WITH_TIMEOUT(boxes.count(), 1, 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(boxes.openNow(), 0, 5000);
+        QCOMPARE(boxes.boxes()[0].kind, MessageBoxes::Kind::Warning);
+        QCOMPARE(boxes.lastText(), QString("Faltan imagenes del sistema!"));
+        int framesWhileOpen = 0;
+        for (const auto &frame : r.sim.frames())
+            framesWhileOpen += frame.t > boxes.openedAt(0) && frame.t < boxes.closedAt(0);
+        QVERIFY2(framesWhileOpen >= 6, qPrintable(QString::number(framesWhileOpen)));
     }
 
     void disconnectAsksFirst() {
@@ -250,9 +259,59 @@ private slots:
         QVERIFY(r.sim.command("mode nonhex"));
         w.Conectar1Click();
         QTRY_VERIFY_WITH_TIMEOUT(w.Lbl_Ruido->isVisible(), 3000);
-        QVERIFY(w.Lbl_Ruido->text().startsWith("Ruido en la linea: "));
+        QVERIFY(w.Lbl_Ruido->text().startsWith("Respuestas con ruido: "));
         QCOMPARE(boxes.count(), 0);
         QVERIFY(w.Com_Serie.connected());
+    }
+
+    void statusBarTextsAreWholeAndApart() {
+        BoxRecorder boxes;
+        Rig r;
+        QVERIFY(r.start({}, false));
+        TFMain &w = r.w();
+        const QRect bar = w.Panel_Avisos->contentsRect();
+        // The widest connection caption, centred as the status bar draws it.
+        const QFontMetrics captionMetrics(w.Panel_Avisos->font());
+        const int captionWidth =
+            qMax(captionMetrics.horizontalAdvance(QStringLiteral("SISTEMA DESCONECTADO!")),
+                 captionMetrics.horizontalAdvance(QStringLiteral("SISTEMA CONECTADO...")));
+        const int captionRight = bar.center().x() + captionWidth / 2 + 1;
+        const QList<QPair<QLabel *, QString>> texts{
+            {w.Lbl_Ruido, TFMain::noiseText(9999999)},
+            {w.Lbl_SinRespuesta, QStringLiteral("Sin respuesta del equipo")}};
+        for (const auto &[label, text] : texts) {
+            const QFontMetrics fm(label->font());
+            QVERIFY2(fm.horizontalAdvance(text) <= label->contentsRect().width(), qPrintable(text));
+            QVERIFY(fm.height() <= label->height());
+            QVERIFY(bar.contains(label->geometry()));
+            QVERIFY2(label->geometry().right() - fm.horizontalAdvance(text) > captionRight,
+                     qPrintable(text));
+            QVERIFY(!label->geometry().intersects(w.ImgBase->geometry()));
+        }
+        QVERIFY(!w.Lbl_Ruido->geometry().intersects(w.Lbl_SinRespuesta->geometry()));
+    }
+
+    void aSilentControllerIsShownWithoutABox() {
+        BoxRecorder boxes;
+        Rig r;
+        QVERIFY(r.start("[Paneles]\nPanel1=Si\n"));
+        TFMain &w = r.w();
+        QVERIFY(r.sim.command("analog 1 42"));
+        w.Conectar1Click();
+        QTRY_COMPARE_WITH_TIMEOUT(w.Panel_Info[0]->text(), QString("42 unid."), 3000);
+        QVERIFY(!w.Lbl_SinRespuesta->isVisible());
+        QVERIFY(r.sim.command("mode silent"));
+        QTRY_VERIFY_WITH_TIMEOUT(w.Lbl_SinRespuesta->isVisible(), 6000);
+        QCOMPARE(w.Lbl_SinRespuesta->text(), QString("Sin respuesta del equipo"));
+        QCOMPARE(w.Panel_Avisos->text(), QString("SISTEMA CONECTADO..."));
+        QCOMPARE(w.Panel_Info[0]->text(), QString("42 unid.")); // the last values stay
+        QVERIFY(r.sim.command("mode normal"));
+        QTRY_VERIFY_WITH_TIMEOUT(!w.Lbl_SinRespuesta->isVisible(), 3000);
+        QVERIFY(r.sim.command("mode silent"));
+        QTRY_VERIFY_WITH_TIMEOUT(w.Lbl_SinRespuesta->isVisible(), 6000);
+        w.Desconectar1Click();
+        QVERIFY(!w.Lbl_SinRespuesta->isVisible());
+        QCOMPARE(boxes.count(), 1); // the disconnect question only
     }
 
     void pollingGoesOnWhileHidden() {

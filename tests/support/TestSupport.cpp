@@ -1,5 +1,6 @@
 #include "tests/support/TestSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -31,6 +32,9 @@ BoxRecorder::BoxRecorder() {
 
 BoxRecorder::~BoxRecorder() {
     release();
+    // Boxes already posted from a handler come here, not to the screen of
+    // the next test.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
     MessageBoxes::setHandler({});
 }
 
