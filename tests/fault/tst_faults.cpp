@@ -46,6 +46,8 @@ constexpr int kStartupLimitMs = 3000 * kSlowdown;
 
 // As root the permission bits of a file are no obstacle; without these two
 // capabilities the station meets a read-only file or folder as any user would.
+// They go from the permitted set as well, so that access() answers as it
+// would for that user too.
 void actLikeAnOrdinaryUser() {
     __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
     __user_cap_data_struct data[2]{};
@@ -53,6 +55,8 @@ void actLikeAnOrdinaryUser() {
         return;
     const unsigned drop = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
     data[0].effective &= ~drop;
+    data[0].permitted &= ~drop;
+    data[0].inheritable &= ~drop;
     syscall(SYS_capset, &header, data);
 }
 
