@@ -18,6 +18,8 @@ QImage database(bool saving);
 // Backgrounds, 700 x 530.
 QImage welcome();
 QImage noImage();
+// The demo's plant screen, with places for its lamps and panels.
+QImage plantScreen();
 // Placeholder for an icon, 64 x 64.
 QImage noImageIcon();
 
