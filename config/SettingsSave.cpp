@@ -23,15 +23,15 @@ int checkedNumber(const QString &text) {
 class EntryList {
 public:
     void add(const QString &section, const QString &key, const QString &value) {
-        m_entries.append(ConfigEntry{section, key, value});
+        m_entries.append(ConfigFile::Entry{section, key, value});
     }
     void add(const QString &section, const QString &key, int value) {
         add(section, key, QString::number(value));
     }
-    QList<ConfigEntry> take() { return std::move(m_entries); }
+    QList<ConfigFile::Entry> take() { return std::move(m_entries); }
 
 private:
-    QList<ConfigEntry> m_entries;
+    QList<ConfigFile::Entry> m_entries;
 };
 
 } // namespace
@@ -60,7 +60,7 @@ int periodSeconds(int position, int previousSeconds) {
     return RuntimeSettings::recordSecondsFor(position);
 }
 
-QList<ConfigEntry> entries(const EditorState &state, const EditorForm &form) {
+QList<ConfigFile::Entry> entries(const EditorState &state, const EditorForm &form) {
     EntryList e;
 
     const QString &com = kComunicacion;
@@ -182,9 +182,7 @@ AppliedSettings applied(const EditorState &state, const EditorForm &form, int pr
 void write(ConfigFile &config, const EditorState &state, const EditorForm &form) {
     if (const auto bad = firstInvalidInteger(form))
         throw AppError(invalidIntegerText(*bad));
-    // Stand-in: one write per key until the file takes the whole batch.
-    for (const ConfigEntry &entry : entries(state, form))
-        config.writeString(entry.section, entry.key, entry.value);
+    config.writeAll(entries(state, form));
 }
 
 } // namespace SettingsSave

@@ -10,13 +10,6 @@
 
 struct EditorState;
 
-// One key to write. (Stand-in until the settings file takes a batch.)
-struct ConfigEntry {
-    QString section;
-    QString key;
-    QString value;
-};
-
 // What the save takes from the editor's controls rather than from
 // EditorState: list positions (-1 when nothing is selected), edit texts and
 // the state of the boxes whose effect the apply steps name.
@@ -74,7 +67,7 @@ int periodSeconds(int position, int previousSeconds);
 
 // The 152 keys in the file's order: Comunicacion, BotonesMenu, ImagenFondo,
 // Iconos, Paneles, Pantalla, Alarmas. Every A, B and C must be valid.
-QList<ConfigEntry> entries(const EditorState &state, const EditorForm &form);
+QList<ConfigFile::Entry> entries(const EditorState &state, const EditorForm &form);
 
 // The settings for the running main window. previousSeconds is the period of
 // the last save in this window (or the one read at open).

@@ -316,6 +316,26 @@ private slots:
         QCOMPARE(readFile(r.ini()), before);
     }
 
+    void aFailedWriteLeavesTheOldFileWhole() {
+        BoxRecorder boxes;
+        Rig r;
+        const QByteArray before = "[Comunicacion]\nPuertoCom=1\n[Extra]\nClave=1\n";
+        TFConfig &w = r.open(before);
+        QFile::setPermissions(r.ini(), QFile::ReadOwner | QFile::ReadGroup);
+        w.Hoja_Comunicacion->Config_Puerto->setCurrentIndex(3);
+        w.Btn_GuardarClick();
+        QFile::setPermissions(r.ini(), QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(boxes.count(), 1);
+        QCOMPARE(boxes.boxes()[0].title, AppInfo::title());
+        QCOMPARE(boxes.lastText(), "Unable to write to " + r.ini());
+        QCOMPARE(readFile(r.ini()), before);
+        QVERIFY(r.applied.isEmpty());
+        w.Btn_GuardarClick();
+        QCOMPARE(boxes.lastText(), kSaved);
+        QCOMPARE(r.read("Comunicacion", "PuertoCom"), QString("3"));
+        QCOMPARE(r.read("Extra", "Clave"), QString("1"));
+    }
+
     void aWindows1252FileKeepsItsEncodingAndEverythingUnknown() {
         BoxRecorder boxes;
         Rig r;

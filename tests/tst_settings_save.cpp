@@ -43,8 +43,8 @@ QStringList expectedKeys() {
     return k;
 }
 
-QString valueOf(const QList<ConfigEntry> &entries, const QString &sectionKey) {
-    for (const ConfigEntry &e : entries) {
+QString valueOf(const QList<ConfigFile::Entry> &entries, const QString &sectionKey) {
+    for (const ConfigFile::Entry &e : entries) {
         if (e.section + u'/' + e.key == sectionKey)
             return e.value;
     }
@@ -78,9 +78,9 @@ private slots:
         form.resend = 4;
         form.body2 = "Revise la planta";
 
-        const QList<ConfigEntry> entries = SettingsSave::entries(state, form);
+        const QList<ConfigFile::Entry> entries = SettingsSave::entries(state, form);
         QStringList keys;
-        for (const ConfigEntry &e : entries)
+        for (const ConfigFile::Entry &e : entries)
             keys << e.section + u'/' + e.key;
         QCOMPARE(keys.size(), 152);
         QCOMPARE(keys, expectedKeys());
