@@ -108,11 +108,11 @@ void TFConfig::createControls(AlarmPlayer *player) {
     corner->setObjectName(QStringLiteral("Imagen_Esquina"));
     corner->setGeometry(8, 8, 164, 112);
     corner->setAlignment(Qt::AlignCenter);
-    corner->setPixmap(QPixmap(QStringLiteral(":/builtin/product.png")));
+    corner->setPixmap(QPixmap(QStringLiteral(":/builtin/editor_corner.png")));
     auto *helpIcon = new QLabel(Panel_Menu);
     helpIcon->setObjectName(QStringLiteral("Imagen_Ayuda"));
     helpIcon->setGeometry(8, 128, 24, 24);
-    helpIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(24, 24));
+    helpIcon->setPixmap(QPixmap(QStringLiteral(":/builtin/help.png")));
 
     Memo_Ayuda = new QPlainTextEdit(Panel_Menu);
     Memo_Ayuda->setObjectName(QStringLiteral("Memo_Ayuda"));
