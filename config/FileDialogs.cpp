@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QImageReader>
 #include <QLabel>
+#include <memory>
 
 namespace FileDialogs {
 
@@ -59,30 +60,34 @@ void showPreview(QLabel *preview, const QString &path) {
 
 } // namespace
 
-QString choose(QWidget *parent, const FileDialogRequest &request) {
-    QFileDialog dialog(parent, request.title, request.initialDir);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setOption(QFileDialog::HideNameFilterDetails);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setNameFilters(nameFilters(request.filter));
+QFileDialog *create(QWidget *parent, const FileDialogRequest &request) {
+    auto *dialog = new QFileDialog(parent, request.title, request.initialDir);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setOption(QFileDialog::HideNameFilterDetails);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setNameFilters(nameFilters(request.filter));
 
     if (request.picturePreview) {
-        if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout())) {
-            auto *preview = new QLabel(QStringLiteral("(Ninguna)"), &dialog);
+        if (auto *grid = qobject_cast<QGridLayout *>(dialog->layout())) {
+            auto *preview = new QLabel(QStringLiteral("(Ninguna)"), dialog);
             preview->setObjectName(QStringLiteral("Preview"));
             preview->setFixedSize(180, 180);
             preview->setFrameStyle(QFrame::Panel | QFrame::Sunken);
             preview->setAlignment(Qt::AlignCenter);
             grid->addWidget(preview, 1, grid->columnCount(), 1, 1, Qt::AlignTop);
-            QObject::connect(&dialog, &QFileDialog::currentChanged, preview,
+            QObject::connect(dialog, &QFileDialog::currentChanged, preview,
                              [preview](const QString &path) { showPreview(preview, path); });
         }
     }
+    return dialog;
+}
 
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+QString choose(QWidget *parent, const FileDialogRequest &request) {
+    std::unique_ptr<QFileDialog> dialog(create(parent, request));
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    return dialog->selectedFiles().constFirst();
 }
 
 } // namespace FileDialogs

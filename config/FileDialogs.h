@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <functional>
 
+class QFileDialog;
 class QWidget;
 
 // One open-file dialog of the editor: its title, its filter list written as
@@ -33,5 +34,7 @@ QStringList nameFilters(const QString &filter);
 
 // The real dialog, with a picture preview beside the file list when asked.
 QString choose(QWidget *parent, const FileDialogRequest &request);
+// The same dialog, made but not shown; the caller owns it.
+QFileDialog *create(QWidget *parent, const FileDialogRequest &request);
 
 } // namespace FileDialogs

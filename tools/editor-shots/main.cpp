@@ -4,12 +4,15 @@
 // OUTDIR/editor-1.png ... editor-7.png (the pictures of the help page on the
 // editor). Under X (tools/editor-screens.sh runs it on Xvfb) the pictures are
 // taken from the screen; elsewhere the window draws itself.
+#include "config/FileDialogs.h"
 #include "config/TFConfig.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileDialog>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -165,5 +168,25 @@ int main(int argc, char **argv) {
             ok = false;
         }
     }
+
+    // The background dialog with its preview.
+    QFileDialog *dialog = FileDialogs::create(&editor, FileDialogs::imagenDialog(exeDir.path()));
+    dialog->show();
+    QTest::qWait(300);
+    // Pointing at a file, as a click does, shows it in the preview.
+    for (auto *view : dialog->findChildren<QAbstractItemView *>()) {
+        if (!view->isVisible() || !view->model())
+            continue;
+        const QModelIndexList found = view->model()->match(
+            view->model()->index(0, 0, view->rootIndex()), Qt::DisplayRole,
+            QStringLiteral("inicio.jpg"), 1, Qt::MatchExactly);
+        if (!found.isEmpty())
+            view->setCurrentIndex(found.first());
+    }
+    QTest::qWait(600);
+    const QString path = out.filePath(QStringLiteral("editor-dialogo.png"));
+    ok &= shot(*dialog).save(path);
+    std::printf("%s\n", qPrintable(path));
+    delete dialog;
     return ok ? 0 : 1;
 }
