@@ -757,6 +757,21 @@ private slots:
         QVERIFY(al->boton_envio[0]->isEnabled());
     }
 
+    void theHelpPageShowsEveryPage() {
+        const QString page = TestSupport::bundleDir() + "/hlp/configuracion.html";
+        const QString html = QString::fromUtf8(readFile(page));
+        QVERIFY(!html.isEmpty());
+        static const QRegularExpression image(QStringLiteral("src=\"([^\"]+)\""));
+        QStringList pictures;
+        for (const auto &m : image.globalMatch(html)) {
+            pictures << m.captured(1);
+            QVERIFY2(QFile::exists(QFileInfo(page).dir().filePath(m.captured(1))),
+                     qPrintable(m.captured(1)));
+        }
+        for (int n = 1; n <= 7; ++n)
+            QVERIFY(pictures.contains(QString("editor/editor-%1.png").arg(n)));
+    }
+
     void closingNeverSaves() {
         BoxRecorder boxes;
         Rig r;
