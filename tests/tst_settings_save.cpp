@@ -157,45 +157,6 @@ private slots:
         QVERIFY(!SettingsSave::applied(state, form, 60).loggingOn);
     }
 
-    void appliedSettingsFollowBoxesFlagsAndFields() {
-        EditorState state;
-        state.Buttons[0].Boton = "Si";
-        state.Buttons[1].Boton = "si"; // odd flag: the button stays off
-        state.Icons[7] = {"Si", "/off8.png", "/on8.png", 625, 50};
-        state.Panels[1].X = 300;
-        state.Alarma1 = 1;
-        state.HabilitaMail1 = 1;
-        EditorForm form;
-        form.serial[0] = -1;
-        form.buttonText[0] = "Bomba";
-        form.iconTicked[7] = true;
-        form.panels[1] = {true, 1, "5", "2", "-10", "bar"};
-        form.smtp = "127.0.0.1";
-        form.subject1 = "Entrada 15";
-
-        const AppliedSettings a = SettingsSave::applied(state, form, 10);
-        QCOMPARE(a.portName, QString("COM1"));
-        QVERIFY(a.buttons[0].on);
-        QCOMPARE(a.buttons[0].caption, QString("Bomba"));
-        QVERIFY(!a.buttons[1].on);
-        QVERIFY(a.icons[7].on);
-        QCOMPARE(a.icons[7].offPath, QString("/off8.png"));
-        QCOMPARE(a.icons[7].left, 625);
-        QVERIFY(!a.icons[0].on);
-        const AppliedSettings::Panel &p = a.panels[1];
-        QVERIFY(p.on);
-        QCOMPARE(p.decimals, 1);
-        QCOMPARE(p.a, 5);
-        QCOMPARE(p.b, 2);
-        QCOMPARE(p.c, -10);
-        QCOMPARE(p.unit, QString("bar"));
-        QCOMPARE(p.left, 300);
-        QCOMPARE(a.alarmEnabled, 1);
-        QCOMPARE(a.mail1Enabled, 1);
-        QCOMPARE(a.smtpServer, QString("127.0.0.1"));
-        QCOMPARE(a.mail1Subject, QString("Entrada 15"));
-    }
-
     void readTakesTheEditorsDefaultsAndFallbacks() {
         TestSupport::ExeDir dir;
         EditorState s = EditorState::read(ConfigFile(dir.file("Config.ini")), dir.path());
