@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <algorithm>
 
 using namespace EditorWidgets;
 
@@ -41,6 +42,8 @@ void PageMenu::load() {
         const EditorState::Button &b = m_state.Buttons[n - 1];
         if (b.Boton == QLatin1String("Si")) {
             Habilita_Boton[n - 1]->setChecked(true);
+            // The limit is for typing: a longer caption from the file stays whole.
+            Texto_Boton[n - 1]->setMaxLength(std::max(15, int(b.Txt.size())));
             Texto_Boton[n - 1]->setText(b.Txt);
         } else if (b.Boton == QLatin1String("No")) {
             Habilita_Boton[n - 1]->setChecked(false);

@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <algorithm>
 
 using namespace EditorWidgets;
 
@@ -92,9 +93,14 @@ void PagePaneles::load() {
             continue;
         Habilita_Panel[n - 1]->setChecked(true);
         selectPosition(Selecciona_Decimal[n - 1], p.Decimal);
-        a[n - 1]->setText(QString::number(p.A));
-        b[n - 1]->setText(QString::number(p.B));
-        c[n - 1]->setText(QString::number(p.C));
+        // The limit is for typing: a longer number from the file stays whole.
+        const std::pair<QLineEdit *, int> values[] = {
+            {a[n - 1], p.A}, {b[n - 1], p.B}, {c[n - 1], p.C}};
+        for (const auto &[field, value] : values) {
+            const QString text = QString::number(value);
+            field->setMaxLength(std::max(5, int(text.size())));
+            field->setText(text);
+        }
         unidad[n - 1]->setEditText(p.Unidad);
     }
 }

@@ -212,8 +212,10 @@ private slots:
         Rig r;
         TFConfig &w = r.open("[Comunicacion]\nDB=si\nRecordTime=-1\nBaudRate=12\n"
                              "[BotonesMenu]\nBoton3=No\nTxt3=Mi boton\nBoton4=Si\nTxt4=Bomba\n"
+                             "Boton5=Si\nTxt5=Bomba de recirculacion\n"
                              "[Iconos]\nIco5=No\nOff5=/planta/off5.png\nOn5=/planta/on5.png\n"
                              "[Paneles]\nPanel2=No\nDecimal2=2\nA2=5\nB2=7\nC2=9\nUnidad2=bar\n"
+                             "Panel3=Si\nA3=1000000\nB3=-65536\n"
                              "[Alarmas]\nAlarma1=2\nHabilitaMail1=1\nAsunto1=Entrada 15\n");
         QVERIFY(!w.Hoja_Comunicacion->Habilita_DB->isChecked());
         QCOMPARE(w.Hoja_Comunicacion->Selecciona_Tiempo->currentText(), QString());
@@ -233,6 +235,10 @@ private slots:
         QCOMPARE(r.read("Comunicacion", "BaudRate"), QString("-1"));
         QCOMPARE(r.read("BotonesMenu", "Txt3"), QString("Boton 3"));
         QCOMPARE(r.read("BotonesMenu", "Txt4"), QString("Bomba"));
+        // Longer than the fields take when typed: kept whole.
+        QCOMPARE(r.read("BotonesMenu", "Txt5"), QString("Bomba de recirculacion"));
+        QCOMPARE(r.read("Paneles", "A3"), QString("1000000"));
+        QCOMPARE(r.read("Paneles", "B3"), QString("-65536"));
         QCOMPARE(r.read("Iconos", "Off5"), QString("/planta/off5.png"));
         QCOMPARE(r.read("Iconos", "On5"), QString("/planta/on5.png"));
         QCOMPARE(r.read("Paneles", "Decimal2"), QString("0"));
