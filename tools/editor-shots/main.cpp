@@ -15,7 +15,6 @@
 #include <QFileDialog>
 #include <QScreen>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
 
@@ -132,7 +131,17 @@ int main(int argc, char **argv) {
     const QDir out(QString::fromLocal8Bit(argv[1]));
     QDir().mkpath(out.path());
 
-    QTemporaryDir exeDir;
+    // A plain folder name, since the paths show in the pictures.
+    const QDir exeDir(QDir::temp().filePath(QStringLiteral("korvane-direct")));
+    if (exeDir.exists() || !QDir().mkpath(exeDir.path())) {
+        std::fprintf(stderr, "la carpeta %s ya existe o no se puede crear\n",
+                     qPrintable(exeDir.path()));
+        return 1;
+    }
+    struct Cleanup {
+        QDir dir;
+        ~Cleanup() { dir.removeRecursively(); }
+    } cleanup{exeDir};
     for (const char *sub : {"img", "alarm"})
         copyTree(QStringLiteral(KORVANE_BUNDLE_DIR "/") + QLatin1String(sub),
                  exeDir.filePath(QLatin1String(sub)));
@@ -177,9 +186,9 @@ int main(int argc, char **argv) {
     for (auto *view : dialog->findChildren<QAbstractItemView *>()) {
         if (!view->isVisible() || !view->model())
             continue;
-        const QModelIndexList found = view->model()->match(
-            view->model()->index(0, 0, view->rootIndex()), Qt::DisplayRole,
-            QStringLiteral("inicio.jpg"), 1, Qt::MatchExactly);
+        const QModelIndexList found =
+            view->model()->match(view->model()->index(0, 0, view->rootIndex()), Qt::DisplayRole,
+                                 QStringLiteral("inicio.jpg"), 1, Qt::MatchExactly);
         if (!found.isEmpty())
             view->setCurrentIndex(found.first());
     }
