@@ -30,6 +30,11 @@ QImage productPicture();
 // The 885 x 46 banner at the top of the main window.
 QImage banner();
 
+// The configuration editor's corner picture, 164 x 112, and its help
+// badge, 24 x 24, transparent around it.
+QImage editorCorner();
+QImage helpBadge();
+
 // Frames of the "Envio de Comando" animation, on white.
 QList<QImage> waitFrames();
 

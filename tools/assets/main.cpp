@@ -66,6 +66,8 @@ int main(int argc, char **argv) {
     ok &= save(dbOff, out.filePath("builtin/dboff.png"), indicatorSize);
     ok &= save(trayIcon(), out.filePath("builtin/tray.png"), QSize(32, 32));
     ok &= save(productPicture(), out.filePath("builtin/product.png"), lampSize);
+    ok &= save(editorCorner(), out.filePath("builtin/editor_corner.png"), QSize(164, 112));
+    ok &= save(helpBadge(), out.filePath("builtin/help.png"), QSize(24, 24));
     // The desktop's application icon in the standard hicolor sizes.
     for (int s : {16, 24, 32, 48, 64, 128, 256})
         ok &= save(productMark(s),
