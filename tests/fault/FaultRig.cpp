@@ -7,6 +7,7 @@
 #include "notify/Notices.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QThread>
@@ -306,6 +307,8 @@ bool Rig::valid(const std::array<qint64, 6> &w) const {
 // station's); not valid when the file cannot be read at the moment.
 Rig::LastRow Rig::lastRow() const {
     LastRow row;
+    if (keepOffDatabase)
+        return row;
     sqlite3 *db = nullptr;
     if (sqlite3_open_v2(QFile::encodeName(dbPath()).constData(), &db, SQLITE_OPEN_READONLY,
                         nullptr) == SQLITE_OK) {
@@ -450,6 +453,19 @@ void Rig::finish() {
     QString extra;
     if (m_window && m_fault.recovered && !m_fault.recovered(*this, extra))
         why << extra;
+    if (logging && m_fdm && m_fdm->Conexion && !why.isEmpty())
+        note += QStringLiteral(" [station's connection: %1, last error \"%2\"]")
+                    .arg(sqlite3_db_readonly(m_fdm->Conexion, "main") == 1
+                             ? QStringLiteral("read-only")
+                             : QStringLiteral("read-write"),
+                         m_fdm->lastError());
+    if (logging && !why.isEmpty()) {
+        QStringList files;
+        for (const QFileInfo &f : QDir(dir.file(QStringLiteral("db"))).entryInfoList(QDir::Files))
+            files << QStringLiteral("%1 %2").arg(f.fileName()).arg(
+                         int(f.permissions() & (QFile::ReadOwner | QFile::WriteOwner)), 0, 16);
+        note += QStringLiteral(" [db/: %1]").arg(files.join(QStringLiteral(", ")));
+    }
     r["recovered"] = why.isEmpty();
     r["why"] = why.join(QStringLiteral(", "));
     r["note"] = note.trimmed();

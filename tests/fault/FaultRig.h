@@ -71,6 +71,9 @@ public:
     QString smtpPort; // the mail server the station starts with
     QString smtpPassword = QStringLiteral("secret");
     QString note; // said on the result line
+    // While set, the rig does not open the database itself (a connection of
+    // its own would make the -shm file the station then finds).
+    bool keepOffDatabase = false;
 
     QString dbPath() const { return dir.file(QStringLiteral("db/Korvane.db3")); }
     void simulator(const QString &command); // no waiting for the answer

@@ -189,12 +189,14 @@ QList<Definition> make() {
         d.name = QStringLiteral("database read-only file");
         d.startMs = 0;
         d.before = [](Rig &r) {
+            r.keepOffDatabase = true;
             QFile::setPermissions(r.dbPath(),
                                   QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
         };
         d.end = [](Rig &r) {
             QFile::setPermissions(r.dbPath(), QFile::ReadOwner | QFile::WriteOwner |
                                                   QFile::ReadGroup | QFile::ReadOther);
+            r.keepOffDatabase = false;
         };
         add(d);
     }
@@ -202,8 +204,14 @@ QList<Definition> make() {
         Definition d;
         d.name = QStringLiteral("database read-only folder");
         d.startMs = 0;
-        d.before = [](Rig &r) { ::chmod(QFile::encodeName(dbDir(r)).constData(), 0555); };
-        d.end = [](Rig &r) { ::chmod(QFile::encodeName(dbDir(r)).constData(), 0755); };
+        d.before = [](Rig &r) {
+            r.keepOffDatabase = true;
+            ::chmod(QFile::encodeName(dbDir(r)).constData(), 0555);
+        };
+        d.end = [](Rig &r) {
+            ::chmod(QFile::encodeName(dbDir(r)).constData(), 0755);
+            r.keepOffDatabase = false;
+        };
         add(d);
     }
     {
