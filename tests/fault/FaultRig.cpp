@@ -462,8 +462,9 @@ void Rig::finish() {
     if (logging && !why.isEmpty()) {
         QStringList files;
         for (const QFileInfo &f : QDir(dir.file(QStringLiteral("db"))).entryInfoList(QDir::Files))
-            files << QStringLiteral("%1 %2").arg(f.fileName()).arg(
-                         int(f.permissions() & (QFile::ReadOwner | QFile::WriteOwner)), 0, 16);
+            files << QStringLiteral("%1 %2")
+                         .arg(f.fileName())
+                         .arg(int(f.permissions() & (QFile::ReadOwner | QFile::WriteOwner)), 0, 16);
         note += QStringLiteral(" [db/: %1]").arg(files.join(QStringLiteral(", ")));
     }
     r["recovered"] = why.isEmpty();
