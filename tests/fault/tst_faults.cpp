@@ -180,6 +180,29 @@ Line judge(const QString &name, const QJsonObject &r, const QString &death) {
     return line;
 }
 
+Line runChild(const char *self, const Fault::Definition &fault, QByteArray &err) {
+    QProcess child;
+    child.setProcessChannelMode(QProcess::SeparateChannels);
+    child.start(QString::fromLocal8Bit(self), {QStringLiteral("--run"), fault.name});
+    QString death;
+    if (!child.waitForFinished(fault.childTimeoutMs)) {
+        death = QStringLiteral("no answer within %1 s").arg(fault.childTimeoutMs / 1000);
+        child.kill();
+        child.waitForFinished(5000);
+    }
+    const QByteArray out = child.readAllStandardOutput();
+    err = child.readAllStandardError();
+    QJsonObject result;
+    const qsizetype at = out.indexOf("RESULT ");
+    if (at >= 0)
+        result = QJsonDocument::fromJson(out.mid(at + 7, out.indexOf('\n', at) - at - 7)).object();
+    if (death.isEmpty() && child.exitStatus() == QProcess::CrashExit)
+        death = QStringLiteral("crashed");
+    else if (death.isEmpty() && child.exitCode() != 0 && !result.isEmpty())
+        death = QStringLiteral("exit code %1 after its result").arg(child.exitCode());
+    return judge(fault.name, result, death);
+}
+
 int runAll(const char *self, const QStringList &filters) {
     QList<Line> lines;
     QFile table(QStringLiteral("fault-table.txt"));
@@ -201,27 +224,15 @@ int runAll(const char *self, const QStringList &filters) {
                 return fault.name.contains(f, Qt::CaseInsensitive);
             }))
             continue;
-        QProcess child;
-        child.setProcessChannelMode(QProcess::SeparateChannels);
-        child.start(QString::fromLocal8Bit(self), {QStringLiteral("--run"), fault.name});
-        QString death;
-        if (!child.waitForFinished(fault.childTimeoutMs)) {
-            death = QStringLiteral("no answer within %1 s").arg(fault.childTimeoutMs / 1000);
-            child.kill();
-            child.waitForFinished(5000);
+        QByteArray err;
+        Line line = runChild(self, fault, err);
+        const bool awaited = !awaitingReason(fault.name).isEmpty();
+        if (!line.pass && !awaited) {
+            // Timing on a shared machine can fail a line once: it runs again,
+            // both results are printed, and the second one counts.
+            print(line.text + QStringLiteral("  (first run; once more)"));
+            line = runChild(self, fault, err);
         }
-        const QByteArray out = child.readAllStandardOutput();
-        const QByteArray err = child.readAllStandardError();
-        QJsonObject result;
-        const qsizetype at = out.indexOf("RESULT ");
-        if (at >= 0)
-            result =
-                QJsonDocument::fromJson(out.mid(at + 7, out.indexOf('\n', at) - at - 7)).object();
-        if (death.isEmpty() && child.exitStatus() == QProcess::CrashExit)
-            death = QStringLiteral("crashed");
-        else if (death.isEmpty() && child.exitCode() != 0 && !result.isEmpty())
-            death = QStringLiteral("exit code %1 after its result").arg(child.exitCode());
-        Line line = judge(fault.name, result, death);
         const QString awaiting = awaitingReason(fault.name);
         if (!awaiting.isEmpty()) {
             if (line.pass) {
