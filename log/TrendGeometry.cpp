@@ -162,12 +162,12 @@ QList<double> valueTicks(double lo, double hi, int count) {
         return out;
     const double raw = (hi - lo) / count;
     const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    // The largest round step at most the raw step, so that there are never
+    // fewer ticks than asked for.
     double step = magnitude;
-    for (double f : {1.0, 2.0, 2.5, 5.0, 10.0})
-        if (f * magnitude >= raw) {
+    for (double f : {1.0, 2.0, 2.5, 5.0})
+        if (f * magnitude <= raw)
             step = f * magnitude;
-            break;
-        }
     for (double v = std::ceil(lo / step) * step; v <= hi + step * 1e-9; v += step)
         out.append(std::abs(v) < step * 1e-9 ? 0.0 : v);
     return out;

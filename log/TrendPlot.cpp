@@ -215,7 +215,7 @@ void TrendPlot::paintLane(QPainter &p, const Layout &l, int k, const TimeAxis &a
     QFont small = font();
     small.setPixelSize(11);
     p.setFont(small);
-    const int tickCount = std::max(1, int(lane.height() / 28));
+    const int tickCount = std::clamp(int(lane.height() / 30), 2, 8);
     for (double v : TrendGeometry::valueTicks(lo, hi, tickCount)) {
         const double py = y(v);
         p.setPen(kGrid);
