@@ -63,6 +63,33 @@ void appendBit(QByteArray &line, const Statement &s, int column) {
     line += length == 2 && p[0] == 'S' && p[1] == 'i' ? '1' : '0';
 }
 
+// The scaled text of a raw word, made once for each word 0..255 (the range
+// of a register): formatting is most of an export's work.
+class ScaledText {
+public:
+    ScaledText(const TrendSeries &series, QChar decimalPoint)
+        : m_series(series), m_point(decimalPoint) {}
+    QByteArray operator()(int raw) {
+        if (raw < 0 || raw > 255)
+            return make(raw);
+        if (!m_done[size_t(raw)]) {
+            m_texts[size_t(raw)] = make(raw);
+            m_done[size_t(raw)] = true;
+        }
+        return m_texts[size_t(raw)];
+    }
+
+private:
+    QByteArray make(int raw) const {
+        const auto value = m_series.value(raw);
+        return value ? m_series.text(*value, m_point).toUtf8() : QByteArray();
+    }
+    const TrendSeries &m_series;
+    QChar m_point;
+    std::array<QByteArray, 256> m_texts;
+    std::array<bool, 256> m_done{};
+};
+
 } // namespace
 
 CsvOutcome exportCsv(const CsvJob &job, const std::function<bool(qint64, int)> &progress) {
@@ -94,6 +121,9 @@ CsvOutcome exportCsv(const CsvJob &job, const std::function<bool(qint64, int)> &
     QByteArray buffer = "\xEF\xBB\xBF";
     buffer += lectura ? CsvFormat::lecturaHeader(job.series) : CsvFormat::escrituraHeader();
     const double span = double(std::max<qint64>(1, job.to - job.from));
+    std::array<ScaledText, 4> scaled = {
+        ScaledText(job.series[0], job.decimalPoint), ScaledText(job.series[1], job.decimalPoint),
+        ScaledText(job.series[2], job.decimalPoint), ScaledText(job.series[3], job.decimalPoint)};
     QByteArray scratch;
     auto flush = [&] {
         if (file.write(buffer) != buffer.size())
@@ -117,11 +147,8 @@ CsvOutcome exportCsv(const CsvJob &job, const std::function<bool(qint64, int)> &
             }
             for (int p = 0; p < 4; ++p) {
                 line += ';';
-                if (rows.isNull(19 + p))
-                    continue;
-                const auto value = job.series[size_t(p)].value(rows.integer(19 + p));
-                if (value)
-                    line += job.series[size_t(p)].text(*value, job.decimalPoint).toUtf8();
+                if (!rows.isNull(19 + p))
+                    line += scaled[size_t(p)](rows.integer(19 + p));
             }
         } else {
             for (int n = 1; n <= 8; ++n)
@@ -177,7 +204,7 @@ CsvExportTask::~CsvExportTask() {
 }
 
 bool CsvExportTask::running() const {
-    return m_thread && !m_thread->isFinished();
+    return m_thread && !m_finished;
 }
 
 void CsvExportTask::start() {
@@ -198,8 +225,10 @@ void CsvExportTask::start() {
         QMetaObject::invokeMethod(
             this,
             [self, outcome] {
-                if (self)
-                    emit self->finished(outcome);
+                if (!self)
+                    return;
+                self->m_finished = true;
+                emit self->finished(outcome);
             },
             Qt::QueuedConnection);
     });

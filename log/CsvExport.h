@@ -67,4 +67,5 @@ private:
     CsvJob m_job;
     QThread *m_thread = nullptr;
     std::atomic<bool> m_cancel{false};
+    bool m_finished = false; // finished() was emitted
 };

@@ -143,6 +143,7 @@ void TFTendencias::createControls() {
     outer->addLayout(actions);
 
     Grafico = new TrendPlot(this);
+    Grafico->installEventFilter(this);
     outer->addWidget(Grafico, 1);
 
     auto *status = new QHBoxLayout;
@@ -200,10 +201,14 @@ qint64 TFTendencias::viewTo() const {
     return Grafico->viewTo();
 }
 
+// A range the operator chose is read at once; zooming, panning and typing
+// in the pickers wait a moment for the next change.
 void TFTendencias::showRange(qint64 from, qint64 to) {
     m_wholeLog = false;
     Grafico->resetValueZoom();
-    setView(from, to, true);
+    setView(from, to, false);
+    m_reload.stop();
+    requestLoad();
 }
 
 void TFTendencias::showLast(qint64 seconds) {
@@ -251,6 +256,11 @@ void TFTendencias::pickersChanged() {
 }
 
 void TFTendencias::requestLoad() {
+    // The plot's width is known once the window is laid out.
+    if (!isVisible()) {
+        m_loadWhenShown = true;
+        return;
+    }
     TrendRequest r;
     r.now = TrendTime::now();
     r.wholeLog = m_wholeLog;
@@ -444,6 +454,22 @@ void TFTendencias::BtnImprimirClick() {
     LblEstado->setText(installed.isNull()
                            ? QStringLiteral("Gráfico guardado en ") + printer->outputFileName()
                            : QStringLiteral("Gráfico enviado a ") + installed.printerName());
+}
+
+void TFTendencias::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    if (m_loadWhenShown) {
+        m_loadWhenShown = false;
+        QTimer::singleShot(0, this, &TFTendencias::requestLoad);
+    }
+}
+
+bool TFTendencias::eventFilter(QObject *watched, QEvent *event) {
+    // A wider or narrower plot has other columns: read them again.
+    if (watched == Grafico && event->type() == QEvent::Resize && m_loadedColumns > 0 &&
+        std::abs(Grafico->columns() - m_loadedColumns) > m_loadedColumns / 50)
+        m_reload.start();
+    return QWidget::eventFilter(watched, event);
 }
 
 void TFTendencias::closeEvent(QCloseEvent *event) {

@@ -78,6 +78,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void createControls();
@@ -102,6 +104,7 @@ private:
     bool m_live = true;
     bool m_wholeLog = false;
     bool m_settingPickers = false;
+    bool m_loadWhenShown = false;
     qint64 m_loadedFrom = 0; // the view of the last read, to follow the present
     int m_loadedColumns = 0;
     QString m_lastDir;
