@@ -237,9 +237,12 @@ void TFTendencias::setView(qint64 from, qint64 to, bool reload) {
 }
 
 void TFTendencias::showPickers(qint64 from, qint64 to) {
+    // Following the present, a picker the operator may be typing in is left alone.
     m_settingPickers = true;
-    Desde->setDateTime(TrendTime::toDateTime(from));
-    Hasta->setDateTime(TrendTime::toDateTime(to));
+    if (!m_following || !Desde->hasFocus())
+        Desde->setDateTime(TrendTime::toDateTime(from));
+    if (!m_following || !Hasta->hasFocus())
+        Hasta->setDateTime(TrendTime::toDateTime(to));
     m_settingPickers = false;
 }
 
@@ -308,8 +311,11 @@ void TFTendencias::liveTick() {
         return;
     const qint64 now = TrendTime::now();
     const qint64 span = Grafico->viewTo() - Grafico->viewFrom();
-    if (Grafico->viewTo() != now)
+    if (Grafico->viewTo() != now) {
+        m_following = true;
         setView(now - span, now, false);
+        m_following = false;
+    }
     m_loader->checkForNewRows();
     // Each pixel column the view moved on is read again, so the held values
     // reach the present even when nothing is stored.

@@ -2,14 +2,16 @@
 # Screenshot of the trend window over a day of demo-like log data, on a
 # private X server.
 #
-#   tools/trend-screenshot.sh OUT.png [--days N] [--keys "xdotool keys"]
+#   tools/trend-screenshot.sh OUT.png [--days N] [--keys "xdotool keys"] [--csv OUT.csv]
 #
 # Copies the built program with its img/, alarm/ and hlp/ into a temporary
 # directory, makes db/Korvane.db3 there from the schema and fills it with
 # tools/trends/make_demo_log.py (a day of rows ending now), writes a demo
 # Config.ini (the panels' scaling and units of tools/demo.sh), starts the
 # program and opens "Registros > Ver Tendencias" from the keyboard. --keys
-# sends more keys to the trend window before the shot (for example "Tab").
+# sends more keys to the trend window before the shot (for example "Tab");
+# --csv then exports the range shown with "Exportar CSV", through the save
+# dialog. The program's locale comes from the environment (LC_ALL, LANG).
 set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -17,10 +19,12 @@ bundle="$repo/build/bundle"
 out=""
 days=1
 keys=""
+csv=""
 while [ $# -gt 0 ]; do
     case "$1" in
     --days) days="$2"; shift ;;
     --keys) keys="$2"; shift ;;
+    --csv) csv="$2"; shift ;;
     *) out="$1" ;;
     esac
     shift
@@ -106,3 +110,19 @@ sleep 1
 mkdir -p "$(dirname "$out")"
 import -display "$display" -window "$win" "$out"
 echo "Captura guardada en $out"
+
+if [ -n "$csv" ]; then
+    case "$csv" in /*) ;; *) csv="$PWD/$csv" ;; esac
+    rm -f "$csv"
+    # "Exportar CSV" sits left of the other buttons of the second row.
+    xdotool windowfocus "$win" 2> /dev/null || true
+    xdotool mousemove --window "$win" 786 50 click 1
+    dialog="$(timeout 20 xdotool search --sync --onlyvisible --name '^Exportar registros$' | head -n 1)"
+    xdotool windowfocus "$dialog" 2> /dev/null || true
+    sleep 0.5
+    xdotool key ctrl+a
+    xdotool type --delay 20 "$csv"
+    xdotool key Return
+    for _ in $(seq 1 100); do [ -f "$csv" ] && break; sleep 0.2; done
+    [ -f "$csv" ] && echo "CSV guardado en $csv" || echo "No se pudo exportar el CSV" >&2
+fi
