@@ -123,11 +123,15 @@ int measureOpen(const QString &path, qint64 rows) {
     window.resize(1280, 800);
     window.showRange(kStart, kStart + rows - 1);
     window.show();
+    const double shown = clock.nsecsElapsed() / 1e6;
     QSignalSpy loaded(&window, &TFTendencias::loaded);
     if (!loaded.wait(600000))
         fail(QStringLiteral("no plot"));
+    const double read = clock.nsecsElapsed() / 1e6;
     window.Grafico->repaint();
     const double firstPaint = clock.nsecsElapsed() / 1e6;
+    std::fprintf(stderr, "window shown %.1f ms, data in %.1f ms, painted %.1f ms\n", shown, read,
+                 firstPaint);
     const auto [rss, peak] = residentMiB();
     const TrendData *d = window.Grafico->data();
     const char *source = d->source == TrendData::Source::Hours     ? "hours"

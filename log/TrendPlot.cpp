@@ -229,18 +229,22 @@ void TrendPlot::paintLane(QPainter &p, const Layout &l, int k, const TimeAxis &a
     p.save();
     p.setClipRect(lane.adjusted(0, -1, 1, 1));
     if (m_data && series.b != 0) {
-        // Steps are level and upright lines: no smoothing needed, and the
-        // plain raster keeps a repaint of thousands of steps cheap.
-        p.setPen(QPen(colour, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        // Steps are level and upright lines. A wide pen would be stroked as
+        // one outline per polyline, which over thousands of envelope strokes
+        // costs seconds; one-pixel lines go straight to the raster, and three
+        // of them, a pixel apart, make the two-pixel line the eye needs.
+        p.setPen(QPen(colour, 0));
         for (const QPolygonF &line : TrendGeometry::steps(*m_data, k, series, axis)) {
             QPolygonF mapped;
             mapped.reserve(line.size());
             for (const QPointF &pt : line)
-                mapped.append(QPointF(pt.x(), y(pt.y())));
-            if (mapped.size() == 1)
-                p.drawPoint(mapped.first());
-            else
-                p.drawPolyline(mapped);
+                mapped.append(QPointF(std::round(pt.x()), std::round(y(pt.y()))));
+            for (const QPointF offset : {QPointF(0, 0), QPointF(1, 0), QPointF(0, 1)}) {
+                if (mapped.size() == 1)
+                    p.drawPoint(mapped.first() + offset);
+                else
+                    p.drawPolyline(mapped.translated(offset));
+            }
         }
     }
     p.restore();

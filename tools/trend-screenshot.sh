@@ -2,7 +2,7 @@
 # Screenshot of the trend window over a day of demo-like log data, on a
 # private X server.
 #
-#   tools/trend-screenshot.sh OUT.png [--days N] [--keys "xdotool keys"] [--csv OUT.csv]
+#   tools/trend-screenshot.sh OUT.png [--days N] [--keys "xdotool keys"] [--csv OUT.csv] [--hour]
 #
 # Copies the built program with its img/, alarm/ and hlp/ into a temporary
 # directory, makes db/Korvane.db3 there from the schema and fills it with
@@ -11,7 +11,7 @@
 # program and opens "Registros > Ver Tendencias" from the keyboard. --keys
 # sends more keys to the trend window before the shot (for example "Tab");
 # --csv then exports the range shown with "Exportar CSV", through the save
-# dialog. The program's locale comes from the environment (LC_ALL, LANG).
+# dialog; --hour shows "Última hora" instead of the day. The program's locale comes from the environment (LC_ALL, LANG).
 set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -20,11 +20,13 @@ out=""
 days=1
 keys=""
 csv=""
+hour=0
 while [ $# -gt 0 ]; do
     case "$1" in
     --days) days="$2"; shift ;;
     --keys) keys="$2"; shift ;;
     --csv) csv="$2"; shift ;;
+    --hour) hour=1 ;;
     *) out="$1" ;;
     esac
     shift
@@ -103,6 +105,10 @@ xdotool key --delay 200 alt Right Right Down Down Return
 win="$(timeout 20 xdotool search --sync --onlyvisible --name '^Tendencias$' | head -n 1)"
 xdotool windowmove "$win" 0 0 windowsize "$win" 1260 780
 sleep 2
+if [ "$hour" = 1 ]; then
+    xdotool mousemove --window "$win" 433 21 click 1
+    sleep 1.5
+fi
 [ -z "$keys" ] || { xdotool windowfocus "$win"; xdotool key --delay 150 $keys; sleep 1; }
 # The cursor in the middle of the plot, to show the read-out.
 xdotool mousemove --window "$win" 640 330
