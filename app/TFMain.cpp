@@ -10,6 +10,7 @@
 #include "device/CommandOutput.h"
 #include "log/PeriodicLogger.h"
 #include "log/TFDM.h"
+#include "log/TFTendencias.h"
 #include "notify/AlarmControl.h"
 #include "notify/AlarmPlayer.h"
 #include "notify/Notices.h"
@@ -241,6 +242,8 @@ void TFMain::createMenus() {
     VerRegistrosGuardados1 =
         addItem(registros, QStringLiteral("Ver Registros Guardados"), "VerRegistrosGuardados1",
                 &TFMain::VerRegistrosGuardados1Click);
+    VerTendencias1 = addItem(registros, QStringLiteral("Ver Tendencias"), "VerTendencias1",
+                             &TFMain::VerTendencias1Click);
 
     QMenu *opciones = addMenu(QStringLiteral("Opciones"), "Configuracion1");
     ConfigComunicacion1 = addItem(opciones, QStringLiteral("Configurar Sistema"),
@@ -347,6 +350,13 @@ void TFMain::Acercade1Click() {
 void TFMain::VerRegistrosGuardados1Click() {
     MessageBoxes::information(this, QStringLiteral("El visor de registros guardados llegara en "
                                                    "una proxima version de Korvane Direct."));
+}
+
+// Every click opens another trend window, which never blocks this one.
+void TFMain::VerTendencias1Click() {
+    auto *trends = new TFTendencias(m_settings, this);
+    trends->setAttribute(Qt::WA_DeleteOnClose);
+    trends->show();
 }
 
 void TFMain::BotonClick(int n) {

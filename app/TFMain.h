@@ -61,6 +61,7 @@ public:
     void Desconectar1Click();
     void ConfigComunicacion1Click();
     void VerRegistrosGuardados1Click();
+    void VerTendencias1Click();
     void Minimizar1Click();
     void Ocultar1Click();
     void MostrarPantalla1Click();
@@ -96,6 +97,7 @@ public:
     QAction *Conectar1 = nullptr;
     QAction *Desconectar1 = nullptr;
     QAction *VerRegistrosGuardados1 = nullptr;
+    QAction *VerTendencias1 = nullptr;
     QAction *ConfigComunicacion1 = nullptr;
     QAction *Minimizar1 = nullptr;
     QAction *Ocultar1 = nullptr;
