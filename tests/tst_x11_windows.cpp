@@ -64,6 +64,17 @@ QPoint absoluteTopLeft(const QWidget *w) {
     return QPoint(x.captured(1).toInt(), y.captured(1).toInt());
 }
 
+// With KORVANE_SCREENSHOT_DIR set, the screen as each window shows, for a
+// look at titles, bevels and places (import, from imagemagick).
+void shoot(const QString &name) {
+    const QString dir = qEnvironmentVariable("KORVANE_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        return;
+    QTest::qWait(300);
+    QDir().mkpath(dir);
+    runTool("import", {"-window", "root", dir + u'/' + name + ".png"});
+}
+
 } // namespace
 
 class TstX11Windows : public QObject {
@@ -90,11 +101,14 @@ private slots:
 
     void titlesReadExactly() {
         QCOMPARE(titlesOf(m_main.get()), QStringList({"Korvane Direct 1.2", "Korvane Direct 1.2"}));
+        shoot("main");
 
         TFAcerca about(m_main.get());
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
         QCOMPARE(titlesOf(&about), QStringList({"Acerca de Korvane", "Acerca de Korvane"}));
+        shoot("about");
+        about.hide();
 
         ComSerie port;
         auto *espera = new TFEspera(port, nullptr, m_main.get());
@@ -102,6 +116,7 @@ private slots:
         espera->show();
         QVERIFY(QTest::qWaitForWindowExposed(espera));
         QCOMPARE(titlesOf(espera), QStringList({"Envio de Comando", "Envio de Comando"}));
+        shoot("espera");
         espera->closeByProgram();
         delete espera;
 
@@ -114,6 +129,7 @@ private slots:
         box->show();
         QVERIFY(QTest::qWaitForWindowExposed(box.get()));
         QCOMPARE(titlesOf(box.get()), QStringList({"Confirm", "Confirm"}));
+        shoot("close-question");
     }
 
     void mainWindowHasOneFixedSize() {
@@ -139,6 +155,7 @@ private slots:
         QVERIFY2((at - expected).manhattanLength() <= 2,
                  qPrintable(QString("%1,%2").arg(at.x()).arg(at.y())));
         QCOMPARE(about.size(), QSize(504, 322));
+        shoot("about-main-moved");
     }
 
     void cleanupTestCase() {
