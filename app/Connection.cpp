@@ -4,6 +4,7 @@
 
 #include "common/Guard.h"
 #include "common/MessageBoxes.h"
+#include "config/TFConfig.h"
 #include "log/PeriodicLogger.h"
 #include "view/PictureLoader.h"
 
@@ -62,8 +63,11 @@ void TFMain::ConfigComunicacion1Click() {
             return;
         stopPolling();
     }
-    MessageBoxes::information(this, QStringLiteral("El editor de configuracion llegara en una "
-                                                   "proxima version de Korvane Direct."));
+    auto *editor = new TFConfig(
+        m_settings.ExeDir, m_player.get(), [this](const AppliedSettings &s) { applySettings(s); },
+        this);
+    editor->setAttribute(Qt::WA_DeleteOnClose);
+    editor->exec();
 }
 
 void TFMain::onPortFailed() {

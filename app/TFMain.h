@@ -25,6 +25,7 @@ class PeriodicLogger;
 class AlarmPlayer;
 class AlarmControl;
 class Notices;
+struct AppliedSettings;
 
 // The main window: owns the port, the poll and display cycles, the logger,
 // the alarm and the notices, and shows the connection state. Its creation
@@ -69,6 +70,11 @@ public:
     void BotonClick(int n);
     void Com_SerieAfterOpen();
     void Com_SerieAfterClose();
+
+    // Takes the settings the configuration editor has saved. Throws AppError
+    // when the background or an icon picture cannot be loaded; the steps
+    // after it are skipped.
+    void applySettings(const AppliedSettings &settings);
 
     // Controls.
     QFrame *Panel_Logo = nullptr;

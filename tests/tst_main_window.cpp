@@ -5,6 +5,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
@@ -261,6 +262,8 @@ private slots:
                          "desconectará.\n ¿Desea continuar con la configuración?"));
         QVERIFY(w.Com_Serie.connected());
         boxes.answerNext(MessageBoxes::Answer::Yes);
+        // The editor opens modally once the link is down; close it.
+        QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
         w.ConfigComunicacion1Click();
         QVERIFY(!w.Com_Serie.connected());
         verifyDisconnectedLook(w);

@@ -15,6 +15,7 @@ PKGS=(
   xvfb xauth x11-apps x11-utils imagemagick poppler-utils
   fonts-liberation fonts-dejavu-core fonts-dejavu
   sox libsox-fmt-mp3
+  dpkg-dev file desktop-file-utils
 )
 missing=()
 for p in "${PKGS[@]}"; do
