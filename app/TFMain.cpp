@@ -3,6 +3,8 @@
 #include "app/MenuButtonLook.h"
 #include "app/TFAcerca.h"
 #include "common/AppInfo.h"
+#include "common/Bevel.h"
+#include "common/DesktopCentre.h"
 #include "common/Guard.h"
 #include "common/MessageBoxes.h"
 #include "common/PixelFont.h"
@@ -30,7 +32,7 @@ namespace {
 QFrame *panel(QWidget *parent, const char *name, const QRect &geometry) {
     auto *p = new QFrame(parent);
     p->setObjectName(QLatin1String(name));
-    p->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    setLoweredOuterRaisedInnerBevel(p);
     p->setGeometry(geometry);
     return p;
 }
@@ -69,6 +71,7 @@ TFMain::TFMain(const QString &exeDir, TFDM &fdm, QWidget *parent)
 
     createControls();
     createMenus();
+    fixSizeAndPlace();
     startup(exeDir);
     if (!m_refused)
         createTray();
@@ -166,7 +169,7 @@ void TFMain::createControls() {
     Panel_Avisos = new QLabel(QStringLiteral("SISTEMA DESCONECTADO!"), client);
     Panel_Avisos->setObjectName(QStringLiteral("Panel_Avisos"));
     Panel_Avisos->setGeometry(8, 592, 704, 47);
-    Panel_Avisos->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    setLoweredOuterRaisedInnerBevel(Panel_Avisos);
     Panel_Avisos->setAlignment(Qt::AlignCenter);
     Panel_Avisos->setFont(pixelFont(QStringLiteral("Arial"), 16, true));
     setStatus(QStringLiteral("SISTEMA DESCONECTADO!"), QColor(255, 0, 0));
@@ -205,11 +208,15 @@ void TFMain::createControls() {
     Lbl_Ruido->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Lbl_Ruido->setFont(pixelFont(QStringLiteral("Arial"), 11));
     Lbl_Ruido->hide();
+}
 
+void TFMain::fixSizeAndPlace() {
+    // One fixed size, the 904 x 642 client area plus the menu bar: taken once
+    // the menu bar is in, so that a window manager sees the same minimum and
+    // maximum.
     adjustSize();
     setFixedSize(sizeHint());
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    centreOnDesktop(this);
 }
 
 void TFMain::createMenus() {
@@ -323,7 +330,12 @@ void TFMain::Minimizar1Click() {
 }
 
 void TFMain::Ocultar1Click() {
-    hide();
+    // Hidden, the window comes back only through the notification-area icon:
+    // where the desktop has none, it is minimised instead.
+    if (Tray && Tray->isVisible())
+        hide();
+    else
+        Minimizar1Click();
 }
 
 void TFMain::MostrarPantalla1Click() {

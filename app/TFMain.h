@@ -125,6 +125,7 @@ protected:
 private:
     void createControls();
     void createMenus();
+    void fixSizeAndPlace();
     void createTray();
     void startup(const QString &exeDir);
     void applySerialParameters();

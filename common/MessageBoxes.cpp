@@ -3,8 +3,11 @@
 #include "common/AppInfo.h"
 
 #include <QCoreApplication>
+#include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScreen>
 
 namespace MessageBoxes {
 namespace {
@@ -48,6 +51,56 @@ QMessageBox::Icon iconOf(Kind kind) {
     }
     return QMessageBox::NoIcon;
 }
+
+// A message box whose lines stay whole: Qt wraps any line wider than half
+// the screen (500 pixels at most), mid-phrase. The box is widened instead, so
+// that the text breaks only where it has line breaks, as long as the widest
+// line fits the screen.
+class WholeLinesBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent *event) override {
+        QMessageBox::showEvent(event); // sizes and places the box, wrapping
+        if (!m_tooWide)
+            sizeUnwrapped();
+    }
+    bool event(QEvent *event) override {
+        // Qt sizes the box again, wrapping, at every layout request.
+        if (event->type() != QEvent::LayoutRequest || m_tooWide)
+            return QMessageBox::event(event);
+        const bool handled = QDialog::event(event);
+        sizeUnwrapped();
+        return handled;
+    }
+
+private:
+    void sizeUnwrapped() {
+        auto *label = findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+        if (!label || !layout() || !isVisible())
+            return;
+        label->setWordWrap(false);
+        layout()->activate();
+        const int width = layout()->totalMinimumSize().width();
+        if (width > screen()->availableGeometry().width()) {
+            // Wider than the screen: Qt's own wrapping stays.
+            m_tooWide = true;
+            label->setWordWrap(true);
+            return;
+        }
+        const int height = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width)
+                                                         : layout()->totalMinimumSize().height();
+        const QSize before = size();
+        if (before == QSize(width, height))
+            return;
+        setFixedSize(width, height);
+        // Still centred where it was placed.
+        move(x() - (width - before.width()) / 2, y() - (height - before.height()) / 2);
+    }
+
+    bool m_tooWide = false;
+};
 
 // Counts a box for as long as it is being shown.
 struct OpenBox {
@@ -98,7 +151,7 @@ void post(QWidget *parent, Kind kind, const QString &text, Buttons buttons) {
 
 QMessageBox *build(const Box &box) {
     auto *shown =
-        new QMessageBox(iconOf(box.kind), box.title, box.text, QMessageBox::NoButton, box.parent);
+        new WholeLinesBox(iconOf(box.kind), box.title, box.text, QMessageBox::NoButton, box.parent);
     switch (box.buttons) {
     case Buttons::Ok:
         shown->setStandardButtons(QMessageBox::Ok);

@@ -94,6 +94,37 @@ private slots:
             QCOMPARE(w.Tray->toolTip(), QString("Korvane Direct 1.0"));
     }
 
+    void panelsHaveTheirBevels() {
+        BoxRecorder boxes;
+        Rig r;
+        QVERIFY(r.start("[Paneles]\nPanel1=Si\n", false));
+        TFMain &w = r.w();
+        const QColor shadow = w.palette().color(QPalette::Dark);
+        const QColor light = w.palette().color(QPalette::Light);
+        QVERIFY(shadow != light);
+        // Lowered outer bevel around a raised inner one, one pixel each.
+        for (QWidget *panel :
+             {static_cast<QWidget *>(w.Panel_Logo), static_cast<QWidget *>(w.Panel_Contenido),
+              static_cast<QWidget *>(w.Panel_Menu), static_cast<QWidget *>(w.Panel_Avisos)}) {
+            const QImage img = panel->grab().toImage();
+            const int r0 = img.width() - 1, b0 = img.height() - 1;
+            const int mid = img.height() / 2;
+            QCOMPARE(img.pixel(0, mid), shadow.rgb());      // outer left
+            QCOMPARE(img.pixel(1, mid), light.rgb());       // inner left
+            QCOMPARE(img.pixel(r0, mid), light.rgb());      // outer right
+            QCOMPARE(img.pixel(r0 - 1, mid), shadow.rgb()); // inner right
+            QCOMPARE(img.pixel(img.width() / 2, 0), shadow.rgb());
+            QCOMPARE(img.pixel(img.width() / 2, 1), light.rgb());
+            QCOMPARE(img.pixel(img.width() / 2, b0), light.rgb());
+            QCOMPARE(img.pixel(img.width() / 2, b0 - 1), shadow.rgb());
+        }
+        // The value panels: a lowered outer bevel only.
+        const QImage info = w.Panel_Info[0]->grab().toImage();
+        QCOMPARE(info.pixel(0, 10), shadow.rgb());
+        QCOMPARE(info.pixel(info.width() - 1, 10), light.rgb());
+        QCOMPARE(info.pixel(1, 10), QColor(Qt::black).rgb());
+    }
+
     void connectFailsOnAMissingDevice() {
         BoxRecorder boxes;
         Rig r;
@@ -323,10 +354,16 @@ private slots:
         QVERIFY(r.start());
         TFMain &w = r.w();
         w.Conectar1Click();
+        // No notification area here: "Ocultar" minimises, so that the window
+        // stays reachable from the task bar.
+        QVERIFY(!w.Tray || !w.Tray->isVisible());
         w.Ocultar1Click();
-        QVERIFY(!w.isVisible());
+        QVERIFY(w.isVisible());
+        QVERIFY(w.isMinimized());
         r.sim.clearFrames();
         QVERIFY(r.sim.waitForFrames(6, 3000));
+        w.hide(); // as the icon's "Ocultar Pantalla" does where there is one
+        QVERIFY(r.sim.waitForFrames(12, 3000));
         w.MostrarPantalla1Click();
         QVERIFY(w.isVisible());
     }

@@ -3,7 +3,9 @@
 #include "common/MessageBoxes.h"
 #include "tests/support/TestSupport.h"
 
+#include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
 #include <QtTest>
 
 using MessageBoxes::Answer;
@@ -90,6 +92,49 @@ private slots:
         QCOMPARE(boxes.mostOpenAtOnce(), 2);
         QCOMPARE(boxes.count(), 2);
         QCOMPARE(boxes.openNow(), 0);
+    }
+
+    void linesStayWholeAsLongAsTheyFitTheScreen() {
+        const QString question =
+            "La aplicacion se cerrara y terminara cualquier comunicacion iniciada con el "
+            "dispositivo.\n¿Desea continuar y salir de la aplicacion? - (Hay una comunicacion "
+            "iniciada)";
+        const QString tooWide = QString("palabra ").repeated(400);
+        BoxRecorder boxes;
+        boxes.holdOpenFor(10000);
+        QMap<QString, QStringList> problems;
+        boxes.whileOpen([&](QMessageBox *box) {
+            auto *label = box->findChild<QLabel *>("qt_msgbox_label");
+            QStringList &found = problems[box->text()];
+            const QRect area = box->screen()->availableGeometry();
+            if (!label) {
+                found << "no label";
+            } else if (box->text() == tooWide) {
+                if (!label->wordWrap() || box->width() > area.width())
+                    found << "a line wider than the screen is not wrapped";
+            } else {
+                if (!area.contains(box->frameGeometry()))
+                    found << "not on the screen";
+                const QFontMetrics fm(label->font());
+                for (const QString &line : box->text().split('\n')) {
+                    if (fm.horizontalAdvance(line) > label->contentsRect().width())
+                        found << "cut: " + line;
+                }
+                if (label->wordWrap())
+                    found << "wraps";
+            }
+            box->done(QMessageBox::Yes);
+        });
+        MessageBoxes::show(nullptr, MessageBoxes::Kind::Confirm, question,
+                           MessageBoxes::Buttons::YesNo);
+        MessageBoxes::show(nullptr, MessageBoxes::Kind::Warning,
+                           "Atencion: El equipo esta conectado al sistema, si continua se "
+                           "desconectará.\n ¿Desea continuar con la configuración?",
+                           MessageBoxes::Buttons::YesNo);
+        MessageBoxes::show(nullptr, MessageBoxes::Kind::Error, tooWide);
+        QCOMPARE(problems.size(), 3);
+        for (auto it = problems.cbegin(); it != problems.cend(); ++it)
+            QVERIFY2(it.value().isEmpty(), qPrintable(it.value().join("; ")));
     }
 
     void answeredAtOnceByDefault() {
