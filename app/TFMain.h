@@ -48,6 +48,8 @@ public:
     void setUrlOpener(std::function<void(const QUrl &)> opener) { m_openUrl = std::move(opener); }
     void setQuitHandler(std::function<void()> quit) { m_quit = std::move(quit); }
     static QUrl webPage() { return QUrl(QStringLiteral("https://www.korvane.com/")); }
+    // The status bar's count of replies thrown away as noise.
+    static QString noiseText(int count);
 
     // DisplaySurface
     bool iconEnabled(int n) const override;
@@ -88,7 +90,8 @@ public:
     QLabel *Panel_Avisos = nullptr;
     QLabel *ImgConectado = nullptr;
     QLabel *ImgBase = nullptr;
-    QLabel *Lbl_Ruido = nullptr; // noise counter in the status bar
+    QLabel *Lbl_Ruido = nullptr;        // noise counter in the status bar
+    QLabel *Lbl_SinRespuesta = nullptr; // "Sin respuesta del equipo" in the status bar
 
     QAction *CerrarAplicacion1 = nullptr;
     QAction *Conectar1 = nullptr;
@@ -122,6 +125,7 @@ protected:
 private:
     void createControls();
     void createMenus();
+    void fixSizeAndPlace();
     void createTray();
     void startup(const QString &exeDir);
     void applySerialParameters();
@@ -129,6 +133,9 @@ private:
     void stopPolling();
     void onPortFailed();
     void onNoisyReply(int count);
+    void showDatabaseState();
+    void setDatabasePicture(bool saving);
+    void reportMissingPictures();
     void setStatus(const QString &caption, const QColor &colour);
     bool FormCloseQuery();
 
