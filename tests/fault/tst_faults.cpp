@@ -106,20 +106,7 @@ int runOne(int argc, char *argv[], const QString &name) {
 // does not fail the suite; a line of the list that passes says so, so that
 // its entry can go. Keep the list short: every entry is a known fault of the
 // program, not of the suite.
-const QList<QPair<QString, QString>> kAwaitingFix = {
-    {QStringLiteral("line closed and reopened"),
-     QStringLiteral("the station stays disconnected after its port failed; reopening the port "
-                    "by itself is not built yet")},
-    {QStringLiteral("replies 400 ms late"),
-     QStringLiteral("input is dropped before each request only, so a reply arriving inside a "
-                    "later step's read window is still taken as that step's value")},
-    {QStringLiteral("database read-only file"),
-     QStringLiteral("the read-only connection leaves a -shm file with the write-protected mode; "
-                    "once the file is writable that -shm still refuses every write")},
-    {QStringLiteral("database locked by another process"),
-     QStringLiteral("a tick waits the whole 200 ms busy timeout (more under load), which is the "
-                    "responsiveness limit itself")},
-};
+const QList<QPair<QString, QString>> kAwaitingFix = {};
 
 QString awaitingReason(const QString &name) {
     for (const auto &[fault, reason] : kAwaitingFix)
