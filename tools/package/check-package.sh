@@ -37,7 +37,7 @@ for f in "$dir/Config.ini" "$dir/db/Korvane.db3"; do
     [ "$(stat -c %G "$f")" = korvane ] || fail "$f no es del grupo korvane"
     [ -n "$(find "$f" -perm -g+w)" ] || fail "$f no es modificable por el grupo"
 done
-[ "$(sqlite3 "$dir/db/Korvane.db3" "select count(*) from sqlite_master where type='table'")" = 2 ] ||
+[ "$(sqlite3 "$dir/db/Korvane.db3" "select count(*) from sqlite_master where type='table' and name in ('Lectura','Escritura')")" = 2 ] ||
     fail "la base de datos instalada no tiene sus dos tablas"
 desktop-file-validate /usr/share/applications/korvane-direct.desktop ||
     fail "la entrada de escritorio no es válida"
