@@ -85,7 +85,11 @@ bool make(const QString &path, const Options &options, QString *error) {
         sqlite3_finalize(stmt);
     }
 
-    ok = ok && exec(db, "PRAGMA synchronous=OFF; PRAGMA cache_size=-262144; BEGIN", error);
+    // No journal while filling: the file is new, and a failed fill is thrown away.
+    ok = ok && exec(db,
+                    "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; "
+                    "PRAGMA cache_size=-262144; BEGIN",
+                    error);
     const time_t start = time_t(options.start.toSecsSinceEpoch());
     char date[24];
     sqlite3_stmt *insert = nullptr;
@@ -129,6 +133,7 @@ bool make(const QString &path, const Options &options, QString *error) {
     ok = ok && exec(db, "COMMIT", error);
     for (const QString &index : std::as_const(indexes))
         ok = ok && exec(db, index.toUtf8().constData(), error);
+    ok = ok && exec(db, "PRAGMA journal_mode=WAL", error);
     sqlite3_close_v2(db);
     return ok;
 }
