@@ -8,27 +8,47 @@
 #include <QPainter>
 
 namespace {
+constexpr double kRuleMm = 0.2;
+} // namespace
 
-QVector<QFont> fontsOf(const ReportBand &band) {
-    QVector<QFont> fonts;
+ReportPainter::ReportPainter(const ReportLayout &layout) : m_layout(layout) {
+    m_pageHeader = prepare(m_layout.pageHeader);
+    m_columnHeader = prepare(m_layout.columnHeader);
+    m_detail = prepare(m_layout.detail);
+    m_pageFooter = prepare(m_layout.pageFooter);
+}
+
+// Elements of the same font share one face.
+ReportPainter::Band ReportPainter::prepare(const ReportBand &band) {
+    Band b{&band, {}};
     for (const ReportItem &item : band.items) {
         QFont f = ViewerFonts::arial(item.points, item.bold);
         f.setItalic(item.italic);
         f.setUnderline(item.underline);
-        fonts.append(f);
+        int face = -1;
+        for (int i = 0; i < m_faces.size() && face < 0; ++i)
+            if (m_faces[i].font == f)
+                face = i;
+        if (face < 0) {
+            face = int(m_faces.size());
+            m_faces.append(Face{f, 0, {}});
+        }
+        b.faces.append(face);
     }
-    return fonts;
+    return b;
 }
 
-constexpr double kRuleMm = 0.2;
-
-} // namespace
-
-ReportPainter::ReportPainter(const ReportLayout &layout) : m_layout(layout) {
-    m_fonts.pageHeader = fontsOf(layout.pageHeader);
-    m_fonts.columnHeader = fontsOf(layout.columnHeader);
-    m_fonts.detail = fontsOf(layout.detail);
-    m_fonts.pageFooter = fontsOf(layout.pageFooter);
+// Fonts in points are measured on the device itself, whose resolution also
+// gives the millimetre.
+void ReportPainter::measure(QPainter &painter) {
+    const double scale = painter.device()->logicalDpiY() / 25.4;
+    if (scale == m_scale)
+        return;
+    m_scale = scale;
+    for (Face &face : m_faces) {
+        face.ascent = QFontMetricsF(face.font, painter.device()).ascent();
+        face.widths.clear();
+    }
 }
 
 QString ReportPainter::printDate(const QDateTime &when) {
@@ -50,15 +70,18 @@ QString ReportPainter::columnText(const LogRow *row, const QString &name, const 
     return i >= 0 && i < row->values.size() ? row->values[i].toString() : QString();
 }
 
-void ReportPainter::paintBand(QPainter &painter, const ReportBand &band,
-                              const QVector<QFont> &fonts, double top, const ReportPage &page,
-                              const LogRow *row) {
-    for (int i = 0; i < band.items.size(); ++i) {
-        const ReportItem &item = band.items[i];
-        if (item.kind == ReportItem::Rule) {
+void ReportPainter::paintBand(QPainter &painter, const Band &band, double top,
+                              const ReportPage &page, const LogRow *row) {
+    const QList<ReportItem> &items = band.band->items;
+    for (int i = 0; i < items.size(); ++i) {
+        const ReportItem &item = items[i];
+        if (item.colour != m_colour) {
+            m_colour = item.colour;
             QPen pen(item.colour);
             pen.setWidthF(kRuleMm * m_scale);
             painter.setPen(pen);
+        }
+        if (item.kind == ReportItem::Rule) {
             const double y = (top + item.top) * m_scale;
             painter.drawLine(QPointF(item.left * m_scale, y), QPointF(item.right * m_scale, y));
             continue;
@@ -82,39 +105,43 @@ void ReportPainter::paintBand(QPainter &painter, const ReportBand &band,
         }
         if (words.isEmpty())
             continue;
-        painter.setFont(fonts[i]);
-        painter.setPen(item.colour);
-        const double height = painter.fontMetrics().height();
-        const double left = item.left * m_scale;
-        const double y = (top + item.top) * m_scale;
-        const int flags = Qt::AlignTop | Qt::TextDontClip | Qt::TextSingleLine;
-        if (item.width > 0)
-            painter.drawText(QRectF(left, y, item.width * m_scale, height),
-                             flags | Qt::AlignHCenter, words);
-        else
-            painter.drawText(QRectF(left, y, 1, height), flags | Qt::AlignLeft, words);
+        Face &face = m_faces[band.faces[i]];
+        if (band.faces[i] != m_face) {
+            m_face = band.faces[i];
+            painter.setFont(face.font);
+        }
+        double left = item.left * m_scale;
+        if (item.width > 0) {
+            // Centred in its box; the few texts of a report are measured once.
+            auto width = face.widths.constFind(words);
+            if (width == face.widths.cend())
+                width = face.widths.insert(words, painter.fontMetrics().horizontalAdvance(words));
+            left += (item.width * m_scale - *width) / 2;
+        }
+        painter.drawText(QPointF(left, (top + item.top) * m_scale + face.ascent), words);
     }
 }
 
 void ReportPainter::paint(QPainter &painter, const ReportPage &page) {
-    const QPaintDevice *device = painter.device();
-    m_scale = device->logicalDpiY() / 25.4;
+    measure(painter);
     painter.save();
+    m_face = -1;
+    m_colour = QColor();
     double top = 0;
-    paintBand(painter, m_layout.pageHeader, m_fonts.pageHeader, top, page, nullptr);
+    paintBand(painter, m_pageHeader, top, page, nullptr);
     top += m_layout.pageHeader.height;
-    paintBand(painter, m_layout.columnHeader, m_fonts.columnHeader, top, page, nullptr);
+    paintBand(painter, m_columnHeader, top, page, nullptr);
     top += m_layout.columnHeader.height;
     if (page.rows.isEmpty()) {
-        paintBand(painter, m_layout.detail, m_fonts.detail, top, page, nullptr);
+        paintBand(painter, m_detail, top, page, nullptr);
     } else {
         for (const LogRow &row : page.rows) {
-            paintBand(painter, m_layout.detail, m_fonts.detail, top, page, &row);
+            paintBand(painter, m_detail, top, page, &row);
             top += m_layout.detail.height;
         }
     }
-    paintBand(painter, m_layout.pageFooter, m_fonts.pageFooter,
-              m_layout.printableHeight() - m_layout.pageFooter.height, page, nullptr);
+    paintBand(painter, m_pageFooter, m_layout.printableHeight() - m_layout.pageFooter.height, page,
+              nullptr);
     painter.restore();
 }
 

@@ -39,16 +39,28 @@ public:
     static QString printDate(const QDateTime &when);
 
 private:
-    struct Fonts {
-        QVector<QFont> pageHeader, columnHeader, detail, pageFooter;
+    // An element's font, with what is measured once per device.
+    struct Face {
+        QFont font;
+        double ascent = 0;
+        QHash<QString, double> widths; // text centred in a box
     };
-    void paintBand(QPainter &painter, const ReportBand &band, const QVector<QFont> &fonts,
-                   double top, const ReportPage &page, const LogRow *row);
+    struct Band {
+        const ReportBand *band;
+        QVector<int> faces; // per item, into m_faces
+    };
+    Band prepare(const ReportBand &band);
+    void measure(QPainter &painter);
+    void paintBand(QPainter &painter, const Band &band, double top, const ReportPage &page,
+                   const LogRow *row);
     QString columnText(const LogRow *row, const QString &name, const ReportPage &page);
 
     const ReportLayout m_layout;
-    Fonts m_fonts;
-    double m_scale = 1; // device pixels per millimetre
+    QVector<Face> m_faces;
+    Band m_pageHeader, m_columnHeader, m_detail, m_pageFooter;
+    double m_scale = 0; // device pixels per millimetre
+    int m_face = -1;    // set on the painter now
+    QColor m_colour;
     QStringList m_columns;
     QHash<QString, int> m_columnIndex;
 };

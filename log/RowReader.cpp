@@ -119,6 +119,11 @@ void RowReader::close() {
 }
 
 void RowReader::setSource(const RowSource &source) {
+    // A file replaced under the connection (a copy put back) is read anew.
+    int moved = 0;
+    if (m_db && sqlite3_file_control(m_db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK &&
+        moved)
+        close();
     if (!m_db || source.path != m_path) {
         close();
         m_source = {};
