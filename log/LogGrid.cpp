@@ -8,11 +8,13 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIdentityProxyModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
+#include <QWheelEvent>
 
 // The grid's own titles and centring over the shared binding.
 class GridColumns : public QIdentityProxyModel {
@@ -205,6 +207,35 @@ bool LogGrid::busyNoticeShown() const {
 void LogGrid::placeBusyNotice() {
     m_busy->adjustSize();
     m_busy->move((width() - m_busy->width()) / 2, (height() - m_busy->height()) / 2);
+}
+
+// Past the first or the last row held, the keys and the wheel go on into
+// the rows not yet read, as the scroll bar does.
+void LogGrid::keyPressEvent(QKeyEvent *event) {
+    ResultSet &set = resultSet();
+    const int row = currentIndex().row();
+    const bool up = event->key() == Qt::Key_Up || event->key() == Qt::Key_PageUp;
+    const bool down = event->key() == Qt::Key_Down || event->key() == Qt::Key_PageDown;
+    if (up && row == 0 && set.canFetchBefore()) {
+        set.prior();
+        return;
+    }
+    if (down && row == set.rowCount() - 1 && set.canFetchMore()) {
+        set.next();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void LogGrid::wheelEvent(QWheelEvent *event) {
+    QScrollBar *bar = verticalScrollBar();
+    if (event->angleDelta().y() > 0 && bar->value() == bar->minimum() &&
+        resultSet().canFetchBefore())
+        resultSet().fetchBefore();
+    else if (event->angleDelta().y() < 0 && bar->value() == bar->maximum() &&
+             resultSet().canFetchMore())
+        resultSet().fetchMore();
+    QTableView::wheelEvent(event);
 }
 
 void LogGrid::resizeEvent(QResizeEvent *event) {

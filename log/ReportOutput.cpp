@@ -24,8 +24,19 @@ PdfPathChooser &chooser() {
 }
 
 QString askForPdfPath(QWidget *parent, const QString &suggested) {
-    return QFileDialog::getSaveFileName(parent, QStringLiteral("Guardar reporte como PDF"),
-                                        suggested, QStringLiteral("Documentos PDF (*.pdf)"));
+    QFileDialog dialog(parent, QStringLiteral("Guardar reporte como PDF"), suggested,
+                       QStringLiteral("Documentos PDF (*.pdf)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    dialog.selectFile(suggested);
+    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Guardar en:"));
+    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Nombre del archivo:"));
+    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Tipo:"));
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Guardar"));
+    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Cancelar"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -291,6 +292,13 @@ void ReportPreview::ImprimirClick() {
             if (!printer)
                 return;
         }
+        // These wait meanwhile: a second print would start inside the first.
+        m_imprimir->setEnabled(false);
+        m_configurar->setEnabled(false);
+        const auto again = qScopeGuard([this] {
+            m_imprimir->setEnabled(true);
+            m_configurar->setEnabled(true);
+        });
         ReportRows rows(m_source, m_open);
         ReportJob job(m_layout, rows, m_printDate);
         QPrinter &target = m_setup ? *m_setup : *printer;

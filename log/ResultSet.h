@@ -125,5 +125,5 @@ private:
     int m_current = -1;
     std::unique_ptr<Pending> m_pending;
     bool m_busyShown = false;
-    int m_syncWaitMs = 30;
+    int m_syncWaitMs = 20;
 };

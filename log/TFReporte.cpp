@@ -99,7 +99,18 @@ void TFReporte::Button5Click() {
     close();
 }
 
+namespace {
+// The buttons wait while a report is under way: a second click would start
+// another one inside the first.
+struct Busy {
+    QWidget *buttons;
+    explicit Busy(QWidget *w) : buttons(w) { buttons->setEnabled(false); }
+    ~Busy() { buttons->setEnabled(true); }
+};
+} // namespace
+
 void TFReporte::previewReport(const ReportLayout &layout, ResultSet &set) {
+    const Busy busy(GroupBox1);
     const QString printDate = ReportPainter::printDate(QDateTime::currentDateTime());
     ReportPreview preview(layout, set.source(), set.isOpen(), printDate, this);
     m_preview = &preview;
@@ -109,6 +120,7 @@ void TFReporte::previewReport(const ReportLayout &layout, ResultSet &set) {
 }
 
 void TFReporte::printReport(const ReportLayout &layout, ResultSet &set) {
+    const Busy busy(GroupBox1);
     guarded(this, [&] {
         QString pdf;
         std::unique_ptr<QPrinter> printer = ReportOutput::printerOrPdf(this, layout, &pdf);

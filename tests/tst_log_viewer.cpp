@@ -117,6 +117,7 @@ private slots:
     void failingFirstQueryLeavesTheCommandsUnopened();
     void datePickersShowFourDigitYearsAndOpenACalendar();
     void navigatorAndScrollingReachEveryRowOfALongLog();
+    void aSlowQueryLeavesTheWindowThreadFreeAndCanBeCancelled();
     void aMillionRowLogKeepsResidentMemoryFarBelowItsSize();
     void menuItemOpensAnotherViewerAtEveryClick();
 };
@@ -607,6 +608,36 @@ void TstLogViewer::navigatorAndScrollingReachEveryRowOfALongLog() {
     }
     QCOMPARE(set.current(), ResultSet::kBlock + 10);
     QCOMPARE(set.field("Fecha").toString(), LogFiller::fecha(options, 19999 - 266));
+    QCOMPARE(boxes.count(), 0);
+}
+
+// The poll cycle's pace goes on while a query runs, and the grid offers to
+// stop it.
+void TstLogViewer::aSlowQueryLeavesTheWindowThreadFreeAndCanBeCancelled() {
+    BoxRecorder boxes;
+    Rig r;
+    TFConsulta *v = r.open();
+    int ticks = 0;
+    QTimer step;
+    step.setInterval(50);
+    QObject::connect(&step, &QTimer::timeout, [&] { ++ticks; });
+    step.start();
+    // A count without end: its first row never comes.
+    r.fdm.LecturaSQL.setSQL("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) "
+                            "SELECT count(*) AS n FROM c");
+    r.fdm.LecturaSQL.open();
+    QTRY_VERIFY(v->Grilla_Lectura->busyNoticeShown());
+    QTest::qWait(500);
+    QVERIFY(ticks >= 5); // ten steps fit in that time
+    auto *cancel = v->Grilla_Lectura->findChild<QPushButton *>("CancelarConsulta");
+    QVERIFY(cancel && cancel->isVisible());
+    cancel->click();
+    QVERIFY(!v->Grilla_Lectura->busyNoticeShown());
+    QVERIFY(!r.fdm.LecturaSQL.isOpen());
+    // The viewer's own sort works again at once.
+    v->btnOrdenaLectura->click();
+    QVERIFY(r.fdm.LecturaSQL.waitForIdle(5000));
+    QVERIFY(r.fdm.LecturaSQL.isOpen());
     QCOMPARE(boxes.count(), 0);
 }
 

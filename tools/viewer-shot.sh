@@ -11,6 +11,9 @@
 #              commands made up by bench_viewer (the demo's rows follow them).
 # --lang L:    the system locale the program sees (default es_AR.UTF-8): the
 #              date pickers and the reports follow its date format.
+# --more:      also OUT-calendario.png (the date picker's calendar),
+#              OUT-reportes.png (the report window) and OUT-vista.png (the
+#              preview of the inputs report).
 set -euo pipefail
 
 source "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/simulator/bundle-env.sh"
@@ -20,12 +23,14 @@ seconds=25
 fill_lectura=""
 fill_escritura=""
 lang="es_AR.UTF-8"
+more=0
 while [ $# -gt 0 ]; do
     case "$1" in
     --seconds)
         seconds="$2"
         shift
         ;;
+    --more) more=1 ;;
     --lang)
         lang="$2"
         shift
@@ -128,3 +133,26 @@ sleep 3
 mkdir -p "$(dirname "$out")"
 import -display "$display" -window root "$out"
 echo "Captura guardada en $out"
+[ "$more" = 1 ] || exit 0
+
+shot() {
+    import -display "$display" -window root "${out%.png}-$1.png"
+    echo "Captura guardada en ${out%.png}-$1.png"
+}
+viewer="$(xdotool search --onlyvisible --name '^Consulta Log en Base de Datos$' | head -n 1)"
+# "Activar Filtro", then the Desde picker's calendar.
+xdotool mousemove --window "$viewer" 407 126 click 1
+sleep 0.5
+xdotool mousemove --window "$viewer" 628 111 click 1
+sleep 1.5
+shot calendario
+xdotool key Escape
+sleep 0.5
+# "   Imprimir", then "Vista Preliminar Entradas".
+xdotool mousemove --window "$viewer" 96 631 click 1
+sleep 1.5
+shot reportes
+reports="$(xdotool search --onlyvisible --name '^Impresion de Reportes$' | head -n 1)"
+xdotool mousemove --window "$reports" 168 215 click 1
+sleep 3
+shot vista
