@@ -628,7 +628,7 @@ void TstLogViewer::aSlowQueryLeavesTheWindowThreadFreeAndCanBeCancelled() {
     r.fdm.LecturaSQL.open();
     QTRY_VERIFY(v->Grilla_Lectura->busyNoticeShown());
     QTest::qWait(500);
-    QVERIFY(ticks >= 5); // ten steps fit in that time
+    QVERIFY(ticks >= 3); // ten steps fit in that time; a blocked thread gives one
     auto *cancel = v->Grilla_Lectura->findChild<QPushButton *>("CancelarConsulta");
     QVERIFY(cancel && cancel->isVisible());
     cancel->click();
