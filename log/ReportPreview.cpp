@@ -157,7 +157,8 @@ void ReportPreview::takeReplies() {
         } else {
             m_pageCount = m_layout.pageCount(counted->count);
             m_pageBox->setMaximum(int(std::min<qint64>(m_pageCount, INT_MAX)));
-            if (m_wantLast) {
+            // Pages asked for before the count came may lie past the end.
+            if (m_wantLast || m_shown > m_pageCount || m_loadingNumber > m_pageCount) {
                 m_wantLast = false;
                 showPage(m_pageCount);
             }
