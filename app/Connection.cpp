@@ -4,6 +4,7 @@
 
 #include "common/Guard.h"
 #include "common/MessageBoxes.h"
+#include "config/TFConfig.h"
 #include "log/PeriodicLogger.h"
 #include "view/PictureLoader.h"
 
@@ -20,7 +21,9 @@ const QString kCommFailure = QStringLiteral(
 
 void TFMain::Conectar1Click() {
     m_poll->resetNoiseCount();
+    m_poll->resetLinkWatch();
     Lbl_Ruido->hide();
+    Lbl_SinRespuesta->hide();
     bool ok = Com_Serie.open();
     if (ok) {
         m_poll->Reloj_Principal.start();
@@ -60,8 +63,11 @@ void TFMain::ConfigComunicacion1Click() {
             return;
         stopPolling();
     }
-    MessageBoxes::information(this, QStringLiteral("El editor de configuracion llegara en una "
-                                                   "proxima version de Korvane Direct."));
+    auto *editor = new TFConfig(
+        m_settings.ExeDir, m_player.get(), [this](const AppliedSettings &s) { applySettings(s); },
+        this);
+    editor->setAttribute(Qt::WA_DeleteOnClose);
+    editor->exec();
 }
 
 void TFMain::onPortFailed() {
@@ -74,8 +80,12 @@ void TFMain::onPortFailed() {
     QTimer::singleShot(0, this, [this] { MessageBoxes::error(this, kCommFailure); });
 }
 
+QString TFMain::noiseText(int count) {
+    return QStringLiteral("Respuestas con ruido: %1").arg(count);
+}
+
 void TFMain::onNoisyReply(int count) {
-    Lbl_Ruido->setText(QStringLiteral("Ruido en la linea: %1 respuestas descartadas").arg(count));
+    Lbl_Ruido->setText(noiseText(count));
     Lbl_Ruido->show();
 }
 
@@ -87,19 +97,41 @@ void TFMain::Com_SerieAfterOpen() {
     try {
         ImgConectado->setPixmap(PictureLoader::load(img + QStringLiteral("comon.png")));
         ImgConectado->setToolTip(QStringLiteral("Conectado a Puerto Serie..."));
-        if (TimerDB().isActive()) {
-            ImgBase->setPixmap(PictureLoader::load(img + QStringLiteral("dbon.png")));
-            ImgBase->setToolTip(QStringLiteral("Guardando Registros..."));
-        } else {
-            ImgBase->setPixmap(PictureLoader::load(img + QStringLiteral("dboff.png")));
-            ImgBase->setToolTip(QStringLiteral("No se estan guardando datos!"));
-        }
+        setDatabasePicture(TimerDB().isActive() && !m_logger->failing());
     } catch (const std::exception &) {
-        MessageBoxes::warning(this, QStringLiteral("Faltan imagenes del sistema!"));
+        reportMissingPictures();
     }
 }
 
+void TFMain::setDatabasePicture(bool saving) {
+    const QString img = m_settings.ExeDir + QStringLiteral("/img/");
+    ImgBase->setPixmap(PictureLoader::load(
+        img + (saving ? QStringLiteral("dbon.png") : QStringLiteral("dboff.png"))));
+    ImgBase->setToolTip(saving ? QStringLiteral("Guardando Registros...")
+                               : QStringLiteral("No se estan guardando datos!"));
+}
+
+// The logger lost or found the database again while connected: the picture
+// follows at once instead of waiting for the next connect or disconnect.
+void TFMain::showDatabaseState() {
+    if (!Com_Serie.connected())
+        return;
+    try {
+        setDatabasePicture(TimerDB().isActive() && !m_logger->failing());
+    } catch (const std::exception &) {
+        reportMissingPictures();
+    }
+}
+
+// From the event loop: the connect that found the pictures missing goes on
+// and starts the poll at once.
+void TFMain::reportMissingPictures() {
+    MessageBoxes::post(this, MessageBoxes::Kind::Warning,
+                       QStringLiteral("Faltan imagenes del sistema!"));
+}
+
 void TFMain::Com_SerieAfterClose() {
+    Lbl_SinRespuesta->hide();
     Conectar1->setEnabled(true);
     Desconectar1->setEnabled(false);
     setStatus(QStringLiteral("SISTEMA DESCONECTADO!"), QColor(255, 0, 0));
@@ -107,10 +139,9 @@ void TFMain::Com_SerieAfterClose() {
     try {
         ImgConectado->setPixmap(PictureLoader::load(img + QStringLiteral("comoff.png")));
         ImgConectado->setToolTip(QStringLiteral("Sin conexion con puerto serie!"));
-        ImgBase->setPixmap(PictureLoader::load(img + QStringLiteral("dboff.png")));
-        ImgBase->setToolTip(QStringLiteral("No se estan guardando datos!"));
+        setDatabasePicture(false);
     } catch (const std::exception &) {
-        MessageBoxes::warning(this, QStringLiteral("Faltan imagenes del sistema!"));
+        reportMissingPictures();
     }
 }
 

@@ -1,5 +1,7 @@
 #include "app/TFAcerca.h"
 
+#include "common/Bevel.h"
+#include "common/DesktopCentre.h"
 #include "common/PixelFont.h"
 
 #include <QFrame>
@@ -15,7 +17,7 @@ TFAcerca::TFAcerca(QWidget *parent) : QDialog(parent) {
     setFixedSize(504, 322);
 
     auto *panel = new QFrame(this);
-    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    setLoweredOuterRaisedInnerBevel(panel);
     panel->setGeometry(8, 8, 489, 305);
 
     auto *picture = new QLabel(panel);
@@ -50,4 +52,7 @@ TFAcerca::TFAcerca(QWidget *parent) : QDialog(parent) {
     Btn_Aceptar->setGeometry(360, 272, 123, 25);
     Btn_Aceptar->setCursor(Qt::PointingHandCursor);
     connect(Btn_Aceptar, &QPushButton::clicked, this, &QDialog::accept);
+
+    // On the desktop's centre, wherever the main window has been moved.
+    centreOnDesktop(this, parent);
 }

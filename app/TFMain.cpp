@@ -3,6 +3,8 @@
 #include "app/MenuButtonLook.h"
 #include "app/TFAcerca.h"
 #include "common/AppInfo.h"
+#include "common/Bevel.h"
+#include "common/DesktopCentre.h"
 #include "common/Guard.h"
 #include "common/MessageBoxes.h"
 #include "common/PixelFont.h"
@@ -11,6 +13,7 @@
 #include "log/PeriodicLogger.h"
 #include "log/TFConsulta.h"
 #include "log/TFDM.h"
+#include "log/TFTendencias.h"
 #include "notify/AlarmControl.h"
 #include "notify/AlarmPlayer.h"
 #include "notify/Notices.h"
@@ -30,7 +33,7 @@ namespace {
 QFrame *panel(QWidget *parent, const char *name, const QRect &geometry) {
     auto *p = new QFrame(parent);
     p->setObjectName(QLatin1String(name));
-    p->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    setLoweredOuterRaisedInnerBevel(p);
     p->setGeometry(geometry);
     return p;
 }
@@ -48,8 +51,7 @@ TFMain::TFMain(const QString &exeDir, TFDM &fdm, QWidget *parent)
     m_display = std::make_unique<DisplayCycle>(m_settings, m_poll->image(), *this, this, this);
     m_poll->setDisplayTimer(&m_display->Reloj_Graficos);
     m_logger = std::make_unique<PeriodicLogger>(
-        m_fdm, m_settings, m_poll->image(), m_display->inputs(),
-        [this] { return Com_Serie.connected(); }, this, this);
+        m_fdm, m_settings, m_poll->image(), [this] { return Com_Serie.connected(); }, this, this);
     m_player = std::make_unique<AlarmPlayer>(this);
     m_alarm = std::make_unique<AlarmControl>(*m_player, m_settings, this);
     m_notices = std::make_unique<Notices>(m_settings, this);
@@ -64,9 +66,13 @@ TFMain::TFMain(const QString &exeDir, TFDM &fdm, QWidget *parent)
     connect(&Com_Serie, &ComSerie::afterClose, this, &TFMain::Com_SerieAfterClose);
     connect(m_poll.get(), &PollCycle::portFailed, this, &TFMain::onPortFailed);
     connect(m_poll.get(), &PollCycle::noisyReply, this, &TFMain::onNoisyReply);
+    connect(m_poll.get(), &PollCycle::silenceChanged, this,
+            [this](bool silent) { Lbl_SinRespuesta->setVisible(silent); });
+    connect(m_logger.get(), &PeriodicLogger::savingChanged, this, &TFMain::showDatabaseState);
 
     createControls();
     createMenus();
+    fixSizeAndPlace();
     startup(exeDir);
     if (!m_refused)
         createTray();
@@ -164,7 +170,7 @@ void TFMain::createControls() {
     Panel_Avisos = new QLabel(QStringLiteral("SISTEMA DESCONECTADO!"), client);
     Panel_Avisos->setObjectName(QStringLiteral("Panel_Avisos"));
     Panel_Avisos->setGeometry(8, 592, 704, 47);
-    Panel_Avisos->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    setLoweredOuterRaisedInnerBevel(Panel_Avisos);
     Panel_Avisos->setAlignment(Qt::AlignCenter);
     Panel_Avisos->setFont(pixelFont(QStringLiteral("Arial"), 16, true));
     setStatus(QStringLiteral("SISTEMA DESCONECTADO!"), QColor(255, 0, 0));
@@ -185,17 +191,33 @@ void TFMain::createControls() {
     ImgBase->setToolTip(QStringLiteral("No se estan guardando datos!"));
     ImgBase->setPixmap(QPixmap(QStringLiteral(":/builtin/dboff.png")));
 
+    // Beside the connection text, right of it: the controller's silence on
+    // top, the noise count below.
+    Lbl_SinRespuesta = new QLabel(QStringLiteral("Sin respuesta del equipo"), Panel_Avisos);
+    Lbl_SinRespuesta->setObjectName(QStringLiteral("Lbl_SinRespuesta"));
+    Lbl_SinRespuesta->setGeometry(460, 5, 238, 18);
+    Lbl_SinRespuesta->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Lbl_SinRespuesta->setFont(pixelFont(QStringLiteral("Arial"), 13, true));
+    QPalette silencePalette = Lbl_SinRespuesta->palette();
+    silencePalette.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    Lbl_SinRespuesta->setPalette(silencePalette);
+    Lbl_SinRespuesta->hide();
+
     Lbl_Ruido = new QLabel(Panel_Avisos);
     Lbl_Ruido->setObjectName(QStringLiteral("Lbl_Ruido"));
-    Lbl_Ruido->setGeometry(484, 27, 214, 16);
+    Lbl_Ruido->setGeometry(460, 24, 238, 18);
     Lbl_Ruido->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Lbl_Ruido->setFont(pixelFont(QStringLiteral("Arial"), 11));
     Lbl_Ruido->hide();
+}
 
+void TFMain::fixSizeAndPlace() {
+    // One fixed size, the 904 x 642 client area plus the menu bar: taken once
+    // the menu bar is in, so that a window manager sees the same minimum and
+    // maximum.
     adjustSize();
     setFixedSize(sizeHint());
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    centreOnDesktop(this);
 }
 
 void TFMain::createMenus() {
@@ -228,6 +250,8 @@ void TFMain::createMenus() {
     VerRegistrosGuardados1 =
         addItem(registros, QStringLiteral("Ver Registros Guardados"), "VerRegistrosGuardados1",
                 &TFMain::VerRegistrosGuardados1Click);
+    VerTendencias1 = addItem(registros, QStringLiteral("Ver Tendencias"), "VerTendencias1",
+                             &TFMain::VerTendencias1Click);
 
     QMenu *opciones = addMenu(QStringLiteral("Opciones"), "Configuracion1");
     ConfigComunicacion1 = addItem(opciones, QStringLiteral("Configurar Sistema"),
@@ -307,7 +331,12 @@ void TFMain::Minimizar1Click() {
 }
 
 void TFMain::Ocultar1Click() {
-    hide();
+    // Hidden, the window comes back only through the notification-area icon:
+    // where the desktop has none, it is minimised instead.
+    if (Tray && Tray->isVisible())
+        hide();
+    else
+        Minimizar1Click();
 }
 
 void TFMain::MostrarPantalla1Click() {
@@ -335,6 +364,13 @@ void TFMain::VerRegistrosGuardados1Click() {
     // Every click opens another viewer; the main window goes on working.
     auto *viewer = new TFConsulta(m_fdm, m_settings.databasePath(), this);
     viewer->show();
+}
+
+// Every click opens another trend window, which never blocks this one.
+void TFMain::VerTendencias1Click() {
+    auto *trends = new TFTendencias(m_settings, this);
+    trends->setAttribute(Qt::WA_DeleteOnClose);
+    trends->show();
 }
 
 void TFMain::BotonClick(int n) {

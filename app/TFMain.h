@@ -25,6 +25,7 @@ class PeriodicLogger;
 class AlarmPlayer;
 class AlarmControl;
 class Notices;
+struct AppliedSettings;
 
 // The main window: owns the port, the poll and display cycles, the logger,
 // the alarm and the notices, and shows the connection state. Its creation
@@ -47,6 +48,8 @@ public:
     void setUrlOpener(std::function<void(const QUrl &)> opener) { m_openUrl = std::move(opener); }
     void setQuitHandler(std::function<void()> quit) { m_quit = std::move(quit); }
     static QUrl webPage() { return QUrl(QStringLiteral("https://www.korvane.com/")); }
+    // The status bar's count of replies thrown away as noise.
+    static QString noiseText(int count);
 
     // DisplaySurface
     bool iconEnabled(int n) const override;
@@ -58,6 +61,7 @@ public:
     void Desconectar1Click();
     void ConfigComunicacion1Click();
     void VerRegistrosGuardados1Click();
+    void VerTendencias1Click();
     void Minimizar1Click();
     void Ocultar1Click();
     void MostrarPantalla1Click();
@@ -67,6 +71,11 @@ public:
     void BotonClick(int n);
     void Com_SerieAfterOpen();
     void Com_SerieAfterClose();
+
+    // Takes the settings the configuration editor has saved. Throws AppError
+    // when the background or an icon picture cannot be loaded; the steps
+    // after it are skipped.
+    void applySettings(const AppliedSettings &settings);
 
     // Controls.
     QFrame *Panel_Logo = nullptr;
@@ -81,12 +90,14 @@ public:
     QLabel *Panel_Avisos = nullptr;
     QLabel *ImgConectado = nullptr;
     QLabel *ImgBase = nullptr;
-    QLabel *Lbl_Ruido = nullptr; // noise counter in the status bar
+    QLabel *Lbl_Ruido = nullptr;        // noise counter in the status bar
+    QLabel *Lbl_SinRespuesta = nullptr; // "Sin respuesta del equipo" in the status bar
 
     QAction *CerrarAplicacion1 = nullptr;
     QAction *Conectar1 = nullptr;
     QAction *Desconectar1 = nullptr;
     QAction *VerRegistrosGuardados1 = nullptr;
+    QAction *VerTendencias1 = nullptr;
     QAction *ConfigComunicacion1 = nullptr;
     QAction *Minimizar1 = nullptr;
     QAction *Ocultar1 = nullptr;
@@ -114,6 +125,7 @@ protected:
 private:
     void createControls();
     void createMenus();
+    void fixSizeAndPlace();
     void createTray();
     void startup(const QString &exeDir);
     void applySerialParameters();
@@ -121,6 +133,9 @@ private:
     void stopPolling();
     void onPortFailed();
     void onNoisyReply(int count);
+    void showDatabaseState();
+    void setDatabasePicture(bool saving);
+    void reportMissingPictures();
     void setStatus(const QString &caption, const QColor &colour);
     bool FormCloseQuery();
 

@@ -110,7 +110,7 @@ struct Subject {
         makeDatabase(settings.databasePath(), rows);
         fillSeconds = clock.elapsed() / 1000.0;
         logger = std::make_unique<PeriodicLogger>(
-            fdm, settings, image, inputs, [] { return true; }, nullptr);
+            fdm, settings, image, [] { return true; }, nullptr);
     }
 
     double tick() {

@@ -6,8 +6,9 @@
 
 #include <exception>
 
-bool guarded(QWidget *parent, const std::function<void()> &handler) {
-    QString text;
+namespace {
+// Runs the handler; on failure returns false with the failure's text.
+bool run(const std::function<void()> &handler, QString &text) {
     try {
         handler();
         return true;
@@ -16,6 +17,22 @@ bool guarded(QWidget *parent, const std::function<void()> &handler) {
     } catch (const std::exception &e) {
         text = QString::fromLocal8Bit(e.what());
     }
+    return false;
+}
+} // namespace
+
+bool guarded(QWidget *parent, const std::function<void()> &handler) {
+    QString text;
+    if (run(handler, text))
+        return true;
     MessageBoxes::showTitled(parent, MessageBoxes::Kind::Error, AppInfo::title(), text);
+    return false;
+}
+
+bool guardedReportLater(QWidget *parent, const std::function<void()> &handler) {
+    QString text;
+    if (run(handler, text))
+        return true;
+    MessageBoxes::post(parent, MessageBoxes::Kind::Error, AppInfo::title(), text);
     return false;
 }

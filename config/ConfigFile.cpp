@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <sys/stat.h>
 
 namespace {
 
@@ -48,9 +49,74 @@ bool sameName(const QString &a, const QString &b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+bool hasNonAscii(const QByteArray &bytes) {
+    for (const char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return true;
+    return false;
+}
+
+// What tells one state of the file on disk from another: a write by this
+// program or by any other changes at least one of these.
+struct FileStamp {
+    bool exists = false;
+    qint64 size = 0;
+    qint64 inode = 0;
+    qint64 mtimeNs = 0;
+    qint64 ctimeNs = 0;
+    bool operator==(const FileStamp &) const = default;
+};
+
+FileStamp stampOf(const QString &path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return {true, qint64(st.st_size), qint64(st.st_ino),
+            qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+            qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec};
+}
+
 } // namespace
 
+// The file as last read: its lines, and the value of every key of the first
+// section of each name, found in one pass.
+struct ConfigFile::Snapshot {
+    FileStamp stamp;
+    Content content;
+    QHash<QString, QHash<QString, QString>> values; // case-folded section, key
+
+    void index() {
+        values.clear();
+        QString current; // folded name of the section being read
+        bool counts = false;
+        for (const QString &line : content.lines) {
+            if (const auto name = sectionName(line)) {
+                current = name->toCaseFolded();
+                // Only the first section of a name counts.
+                counts = !values.contains(current);
+                if (counts)
+                    values.insert(current, {});
+                continue;
+            }
+            if (!counts)
+                continue;
+            if (const auto k = keyName(line)) {
+                QHash<QString, QString> &keys = values[current];
+                const QString folded = k->toCaseFolded();
+                if (!keys.contains(folded))
+                    keys.insert(folded, valueOf(line));
+            }
+        }
+    }
+};
+
 ConfigFile::ConfigFile(const QString &path) : m_path(path) {}
+
+ConfigFile::~ConfigFile() = default;
+
+QString ConfigFile::windows1252Marker() {
+    return QStringLiteral("; Windows-1252");
+}
 
 std::optional<int> ConfigFile::parseInteger(const QString &text) {
     const QString t = text.trimmed();
@@ -85,7 +151,7 @@ std::optional<int> ConfigFile::parseInteger(const QString &text) {
     return value;
 }
 
-ConfigFile::Content ConfigFile::load() const {
+ConfigFile::Content ConfigFile::readContent() const {
     Content content;
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
@@ -95,8 +161,11 @@ ConfigFile::Content ConfigFile::load() const {
         content.hasBom = true;
         bytes.remove(0, kUtf8Bom.size());
     }
-    content.encoding = TextEncoding::isValidUtf8(bytes) ? TextEncoding::Encoding::Utf8
-                                                        : TextEncoding::Encoding::Windows1252;
+    const bool marked = bytes.startsWith(windows1252Marker().toLatin1() + '\n') ||
+                        bytes.startsWith(windows1252Marker().toLatin1() + "\r\n");
+    content.encoding = !marked && TextEncoding::isValidUtf8(bytes)
+                           ? TextEncoding::Encoding::Utf8
+                           : TextEncoding::Encoding::Windows1252;
     QString text = TextEncoding::decode(bytes, content.encoding);
     if (text.contains(QLatin1String("\r\n")))
         content.lineEnd = QStringLiteral("\r\n");
@@ -108,7 +177,19 @@ ConfigFile::Content ConfigFile::load() const {
     return content;
 }
 
-void ConfigFile::save(const Content &content) const {
+const ConfigFile::Snapshot &ConfigFile::snapshot() const {
+    const FileStamp stamp = stampOf(m_path);
+    if (m_snapshot && m_snapshot->stamp == stamp && stamp.exists)
+        return *m_snapshot;
+    auto fresh = std::make_unique<Snapshot>();
+    fresh->stamp = stamp;
+    fresh->content = readContent();
+    fresh->index();
+    m_snapshot = std::move(fresh);
+    return *m_snapshot;
+}
+
+void ConfigFile::save(Content content) {
     const QString failure = QStringLiteral("Unable to write to %1").arg(m_path);
 
     // A read-only file stays read-only, even for a user who could replace it.
@@ -120,50 +201,55 @@ void ConfigFile::save(const Content &content) const {
     if (content.endsWithNewline && !content.lines.isEmpty())
         text += content.lineEnd;
     QByteArray bytes = TextEncoding::encode(text, content.encoding);
+    if (content.encoding == TextEncoding::Encoding::Windows1252 && hasNonAscii(bytes) &&
+        TextEncoding::isValidUtf8(bytes) && content.lines.value(0) != windows1252Marker()) {
+        // The other bytes happen to form valid UTF-8 (text like "Ã©"): without
+        // a mark, the next reader would take the file for UTF-8 and read
+        // those values differently.
+        content.lines.prepend(windows1252Marker());
+        bytes.prepend((windows1252Marker() + content.lineEnd).toLatin1());
+    }
     if (content.hasBom)
         bytes.prepend(kUtf8Bom);
 
     QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    // Where the folder refuses the temporary file, write the file in place.
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        m_snapshot.reset();
         throw AppError(failure);
+    }
+    auto written = std::make_unique<Snapshot>();
+    written->stamp = stampOf(m_path);
+    written->content = std::move(content);
+    written->index();
+    m_snapshot = std::move(written);
 }
 
 std::optional<QString> ConfigFile::findValue(const QString &section, const QString &key) const {
-    const Content content = load();
-    bool inSection = false;
-    for (const QString &line : content.lines) {
-        if (const auto name = sectionName(line)) {
-            if (inSection)
-                return std::nullopt; // only the first section of that name counts
-            inSection = sameName(*name, section);
-            continue;
-        }
-        if (!inSection)
-            continue;
-        const auto k = keyName(line);
-        if (k && sameName(*k, key))
-            return valueOf(line);
-    }
-    return std::nullopt;
+    const Snapshot &s = snapshot();
+    const auto sec = s.values.constFind(section.toCaseFolded());
+    if (sec == s.values.cend())
+        return std::nullopt;
+    const auto value = sec->constFind(key.toCaseFolded());
+    if (value == sec->cend())
+        return std::nullopt;
+    return *value;
 }
 
 QString ConfigFile::readString(const QString &section, const QString &key,
                                const QString &defaultValue) const {
     const auto value = findValue(section, key);
-    if (!value)
-        return defaultValue;
-    return value->left(kMaxTextLength);
+    return value ? value->left(kMaxTextLength) : defaultValue;
 }
 
 int ConfigFile::readInteger(const QString &section, const QString &key, int defaultValue) const {
     const auto value = findValue(section, key);
-    if (!value)
-        return defaultValue;
-    return parseInteger(*value).value_or(defaultValue);
+    return value ? parseInteger(*value).value_or(defaultValue) : defaultValue;
 }
 
-void ConfigFile::writeString(const QString &section, const QString &key, const QString &value) {
-    Content content = load();
+void ConfigFile::applyWrite(Content &content, const QString &section, const QString &key,
+                            const QString &value) {
     const QString newLine = key + u'=' + value;
 
     qsizetype sectionLine = -1; // header of the first section with that name
@@ -184,7 +270,6 @@ void ConfigFile::writeString(const QString &section, const QString &key, const Q
         if (const auto k = keyName(line)) {
             if (sameName(*k, key)) {
                 content.lines[i] = newLine;
-                save(content);
                 return;
             }
             lastKeyLine = i;
@@ -202,7 +287,17 @@ void ConfigFile::writeString(const QString &section, const QString &key, const Q
         content.lines.append(newLine);
         content.endsWithNewline = true;
     }
-    save(content);
+}
+
+void ConfigFile::writeString(const QString &section, const QString &key, const QString &value) {
+    writeAll({Entry{section, key, value}});
+}
+
+void ConfigFile::writeAll(const QList<Entry> &entries) {
+    Content content = snapshot().content;
+    for (const Entry &e : entries)
+        applyWrite(content, e.section, e.key, e.value);
+    save(std::move(content));
 }
 
 void ConfigFile::writeInteger(const QString &section, const QString &key, int value) {

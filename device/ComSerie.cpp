@@ -165,3 +165,18 @@ bool ComSerie::readText(QByteArray &text, int maxChars) {
     text = m_port.read(maxChars);
     return true;
 }
+
+bool ComSerie::discardInput() {
+    if (!m_port.isOpen()) {
+        m_errorString = QStringLiteral("El puerto no esta abierto");
+        return false;
+    }
+    if (portFailed())
+        return false;
+    // Qt's own buffer and the driver's input queue alike.
+    m_port.clear(QSerialPort::Input);
+    if (portFailed())
+        return false;
+    m_port.clearError();
+    return true;
+}

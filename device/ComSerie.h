@@ -42,6 +42,9 @@ public:
     // Whatever has arrived, up to maxChars, without waiting. False when the
     // port itself failed.
     bool readText(QByteArray &text, int maxChars = kBufferSize);
+    // Drops everything received and not yet read. False when the port
+    // itself failed.
+    bool discardInput();
 
     QString errorString() const { return m_errorString; }
 

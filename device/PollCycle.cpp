@@ -20,7 +20,9 @@ void PollCycle::Reloj_PrincipalTimer() {
 }
 
 void PollCycle::Reloj_EscribeTimer(int n) {
-    if (m_port.connected() && !m_port.writeText(PollFrames::request(n)))
+    // A reply carries no register address: one that missed its own read step
+    // is dropped here, never taken as the value of the next register.
+    if (m_port.connected() && (!m_port.discardInput() || !m_port.writeText(PollFrames::request(n))))
         emit portFailed(m_port.errorString());
     Reloj_Lee(n).start();
     Reloj_Escribe(n).stop();
@@ -35,6 +37,7 @@ void PollCycle::Reloj_LeeTimer(int n) {
             const PollFrames::Reply reply = PollFrames::parse(received);
             if (reply.outcome == PollFrames::Outcome::Value) {
                 m_image.reg(n) = reply.value;
+                answered();
             } else if (reply.outcome == PollFrames::Outcome::BadDigits) {
                 // Noise on the line: keep the register and go on; the window
                 // shows a count instead of a box per reply.
@@ -42,9 +45,34 @@ void PollCycle::Reloj_LeeTimer(int n) {
             }
         }
     }
+    if (n == 6 && m_port.connected())
+        chainEnded();
     if (n < 6)
         Reloj_Escribe(n + 1).start();
     else if (m_displayTimer)
         m_displayTimer->start();
     Reloj_Lee(n).stop();
+}
+
+void PollCycle::resetLinkWatch() {
+    m_answeredThisChain = false;
+    m_chainsWithoutReply = 0;
+    m_silent = false;
+}
+
+void PollCycle::answered() {
+    m_answeredThisChain = true;
+    m_chainsWithoutReply = 0;
+    if (m_silent) {
+        m_silent = false;
+        emit silenceChanged(false);
+    }
+}
+
+void PollCycle::chainEnded() {
+    if (!m_answeredThisChain && ++m_chainsWithoutReply == kSilentChains) {
+        m_silent = true;
+        emit silenceChanged(true);
+    }
+    m_answeredThisChain = false;
 }

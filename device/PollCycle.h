@@ -33,6 +33,13 @@ public:
     int noisyReplies() const { return m_noisyReplies; }
     void resetNoiseCount() { m_noisyReplies = 0; }
 
+    // Chains in a row without one valid reply after which the controller
+    // counts as silent.
+    static constexpr int kSilentChains = 3;
+    bool silent() const { return m_silent; }
+    // Forgets the silence count (at connect).
+    void resetLinkWatch();
+
     void Reloj_PrincipalTimer();
     void Reloj_EscribeTimer(int n);
     void Reloj_LeeTimer(int n);
@@ -42,6 +49,10 @@ signals:
     void portFailed(const QString &reason);
     // A reply carried noise where the value belongs; the register was kept.
     void noisyReply(int countSoFar);
+    // Three chains in a row brought no valid reply (silent true), or a valid
+    // reply came again after that (silent false). The registers keep their
+    // last values meanwhile.
+    void silenceChanged(bool silent);
 
 private:
     ComSerie &m_port;
@@ -50,4 +61,10 @@ private:
     std::array<std::unique_ptr<IntervalTimer>, 6> m_read;
     IntervalTimer *m_displayTimer = nullptr;
     int m_noisyReplies = 0;
+
+    void answered();
+    void chainEnded();
+    bool m_answeredThisChain = false;
+    int m_chainsWithoutReply = 0;
+    bool m_silent = false;
 };

@@ -2,7 +2,7 @@
 
 #include "app/RuntimeSettings.h"
 #include "common/AppError.h"
-#include "common/Guard.h"
+#include "common/AppInfo.h"
 #include "common/MessageBoxes.h"
 #include "device/DeviceImage.h"
 #include "log/LogStatements.h"
@@ -13,12 +13,16 @@
 #include <exception>
 
 PeriodicLogger::PeriodicLogger(TFDM &fdm, const RuntimeSettings &settings, const DeviceImage &image,
-                               const InputState &inputs, std::function<bool()> portConnected,
-                               QWidget *boxParent, QObject *parent)
+                               std::function<bool()> portConnected, QWidget *boxParent,
+                               QObject *parent)
     : QObject(parent), TimerDB(new IntervalTimer(QStringLiteral("TimerDB"), 10000, this)),
-      m_fdm(fdm), m_settings(settings), m_image(image), m_inputs(inputs),
-      m_portConnected(std::move(portConnected)), m_boxParent(boxParent) {
+      m_fdm(fdm), m_settings(settings), m_image(image), m_portConnected(std::move(portConnected)),
+      m_boxParent(boxParent) {
     connect(TimerDB, &QTimer::timeout, this, &PeriodicLogger::TimerDBTimer);
+}
+
+QString PeriodicLogger::failureText() {
+    return QStringLiteral("Falla conexion con base de datos!");
 }
 
 void PeriodicLogger::arm(bool on, int seconds) {
@@ -33,48 +37,59 @@ void PeriodicLogger::arm(bool on, int seconds) {
     TimerDB->start();
 }
 
-// Opening failures go to the standard error report, once per outage: the
-// timer keeps running and retries at every tick without repeating the box.
-bool PeriodicLogger::openConnection() {
-    const QString path = m_settings.databasePath();
-    if (!m_openFailureShown) {
-        bool failed = false;
-        const bool ok = guarded(m_boxParent, [&] {
-            try {
-                m_fdm.ensureOpen(path);
-            } catch (...) {
-                // Set before the box shows: ticks keep coming while it is open.
-                m_openFailureShown = failed = true;
-                throw;
-            }
-        });
-        return ok && !failed;
-    }
-    try {
-        m_fdm.ensureOpen(path);
-    } catch (const std::exception &) {
-        return false;
-    }
-    m_openFailureShown = false;
-    return true;
+namespace {
+QString textOf(const std::exception &e) {
+    if (const auto *app = dynamic_cast<const AppError *>(&e))
+        return app->text();
+    return QString::fromLocal8Bit(e.what());
 }
+} // namespace
 
 void PeriodicLogger::TimerDBTimer() {
-    if (!openConnection())
-        return;
-    if (!m_portConnected || !m_portConnected())
-        return;
+    // The connection opens, or reopens on a file that was replaced, even
+    // while the port is closed, so that commands can be recorded.
     try {
-        if (!m_fdm.isOpen())
-            return;
-        const auto stored = m_fdm.lastLectura();
-        if (!LogStatements::registersChanged(m_image, stored))
-            return;
-        m_fdm.SQLEntrada.run(LogStatements::lecturaInsert(m_inputs, m_image));
-    } catch (const std::exception &) {
-        // Stopped before the box: ticks that came while it is open would
-        // fail again and stack boxes.
-        TimerDB->stop();
-        MessageBoxes::error(m_boxParent, QStringLiteral("Falla conexion con base de datos!"));
+        m_fdm.ensureOpen(m_settings.databasePath());
+    } catch (const std::exception &e) {
+        // The database library's own words, in the standard error box.
+        failed(Outage::Open, AppInfo::title(), textOf(e));
+        return;
     }
+    if (!m_portConnected || !m_portConnected()) {
+        // An open that works again ends an outage of the open; whether the
+        // file takes rows again is only known at the next store.
+        if (m_outage == Outage::Open)
+            recovered();
+        return;
+    }
+    try {
+        const auto stored = m_fdm.lastLectura();
+        if (LogStatements::registersChanged(m_image, stored)) {
+            // The bits come from the same registers as the words: a row
+            // never pairs an input with a register of another moment.
+            m_fdm.SQLEntrada.run(
+                LogStatements::lecturaInsert(InputState::fromImage(m_image), m_image));
+        }
+    } catch (const std::exception &) {
+        failed(Outage::Store, QStringLiteral("Error"), failureText());
+        return;
+    }
+    recovered();
+}
+
+void PeriodicLogger::failed(Outage kind, const QString &title, const QString &text) {
+    const bool newOutage = m_outage == Outage::None;
+    m_outage = kind;
+    if (!newOutage)
+        return; // told once per outage; the next tick tries again
+    emit savingChanged(false);
+    // After the tick: the timer keeps ticking while the box waits for a click.
+    MessageBoxes::post(m_boxParent, MessageBoxes::Kind::Error, title, text);
+}
+
+void PeriodicLogger::recovered() {
+    if (m_outage == Outage::None)
+        return;
+    m_outage = Outage::None;
+    emit savingChanged(true);
 }

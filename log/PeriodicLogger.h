@@ -9,17 +9,21 @@ class QWidget;
 class TFDM;
 struct RuntimeSettings;
 struct DeviceImage;
-struct InputState;
 
 // Stores a Lectura row at each tick of TimerDB when the registers differ
 // from the most recently stored row. Runs from start-up, whether the serial
-// port is connected or not; a failed store turns it off.
+// port is connected or not.
+//
+// A database that fails (missing, locked, read-only, full, damaged) never
+// turns logging off: the operator is told once per outage, after the tick,
+// and every tick tries again, so that the current snapshot is stored as soon
+// as the database takes it.
 class PeriodicLogger : public QObject {
     Q_OBJECT
 public:
     PeriodicLogger(TFDM &fdm, const RuntimeSettings &settings, const DeviceImage &image,
-                   const InputState &inputs, std::function<bool()> portConnected,
-                   QWidget *boxParent, QObject *parent = nullptr);
+                   std::function<bool()> portConnected, QWidget *boxParent,
+                   QObject *parent = nullptr);
 
     // Disabled at creation. Start-up and the editor's save arm it.
     IntervalTimer *const TimerDB;
@@ -30,19 +34,27 @@ public:
     void arm(bool on, int seconds);
     bool isArmed() const { return TimerDB->isActive(); }
 
+    // True from a failed tick until a tick reaches the database again.
+    bool failing() const { return m_outage != Outage::None; }
+
+    static QString failureText();
+
+signals:
+    // The database stopped taking snapshots (saving false) or took one again.
+    void savingChanged(bool saving);
+
 public slots:
     void TimerDBTimer();
 
 private:
-    bool openConnection();
+    enum class Outage { None, Open, Store };
+    void failed(Outage kind, const QString &title, const QString &text);
+    void recovered();
 
     TFDM &m_fdm;
     const RuntimeSettings &m_settings;
     const DeviceImage &m_image;
-    const InputState &m_inputs;
     std::function<bool()> m_portConnected;
     QWidget *m_boxParent;
-    // The database could not be opened and the operator was told so; stays
-    // set until an open succeeds.
-    bool m_openFailureShown = false;
+    Outage m_outage = Outage::None;
 };

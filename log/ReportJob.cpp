@@ -100,12 +100,12 @@ ReportJob::Outcome ReportJob::print(QPrinter &printer, QWidget *progressParent, 
     ReportPage page;
     page.printDate = m_printDate;
     page.columns = m_rows.columns();
-    LogRows buffer;
+    ResultRows buffer;
     bool exhausted = !m_rows.isOpen();
     ReportRows::ReplyPtr pending;
     if (!exhausted)
         pending = m_rows.at((first - 1) * perPage, block);
-    LogRow lastFetched;
+    ResultRow lastFetched;
     auto takeIn = [&] {
         if (!pending->error.isEmpty())
             throw AppError(pending->error);

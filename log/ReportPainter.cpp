@@ -57,7 +57,8 @@ QString ReportPainter::printDate(const QDateTime &when) {
            locale.toString(when.time(), QLocale::LongFormat);
 }
 
-QString ReportPainter::columnText(const LogRow *row, const QString &name, const ReportPage &page) {
+QString ReportPainter::columnText(const ResultRow *row, const QString &name,
+                                  const ReportPage &page) {
     if (!row)
         return {};
     if (page.columns != m_columns) {
@@ -71,7 +72,7 @@ QString ReportPainter::columnText(const LogRow *row, const QString &name, const 
 }
 
 void ReportPainter::paintBand(QPainter &painter, const Band &band, double top,
-                              const ReportPage &page, const LogRow *row) {
+                              const ReportPage &page, const ResultRow *row) {
     const QList<ReportItem> &items = band.band->items;
     for (int i = 0; i < items.size(); ++i) {
         const ReportItem &item = items[i];
@@ -135,7 +136,7 @@ void ReportPainter::paint(QPainter &painter, const ReportPage &page) {
     if (page.rows.isEmpty()) {
         paintBand(painter, m_detail, top, page, nullptr);
     } else {
-        for (const LogRow &row : page.rows) {
+        for (const ResultRow &row : page.rows) {
             paintBand(painter, m_detail, top, page, &row);
             top += m_layout.detail.height;
         }

@@ -16,7 +16,7 @@ struct ReportPage {
     qint64 number = 1;
     QString printDate;
     QStringList columns; // names of the rows' values, in order
-    LogRows rows;        // none: one detail band with empty fields
+    ResultRows rows;     // none: one detail band with empty fields
 };
 
 // Paints the pages of one report layout with QPainter, on a printer, a PDF
@@ -52,8 +52,8 @@ private:
     Band prepare(const ReportBand &band);
     void measure(QPainter &painter);
     void paintBand(QPainter &painter, const Band &band, double top, const ReportPage &page,
-                   const LogRow *row);
-    QString columnText(const LogRow *row, const QString &name, const ReportPage &page);
+                   const ResultRow *row);
+    QString columnText(const ResultRow *row, const QString &name, const ReportPage &page);
 
     const ReportLayout m_layout;
     QVector<Face> m_faces;

@@ -62,11 +62,11 @@ ReportRows::ReplyPtr ReportRows::at(qint64 offset, int n) {
         [offset, n](RowReader &reader, Reply &reply) { reply.rows = reader.at(offset, n); });
 }
 
-ReportRows::ReplyPtr ReportRows::after(const LogRow &row, int n) {
+ReportRows::ReplyPtr ReportRows::after(const ResultRow &row, int n) {
     return post([row, n](RowReader &reader, Reply &reply) { reply.rows = reader.after(row, n); });
 }
 
-ReportRows::ReplyPtr ReportRows::before(const LogRow &row, int n) {
+ReportRows::ReplyPtr ReportRows::before(const ResultRow &row, int n) {
     return post([row, n](RowReader &reader, Reply &reply) { reply.rows = reader.before(row, n); });
 }
 

@@ -21,7 +21,7 @@ public:
         std::mutex mutex;
         std::condition_variable doneCondition;
         bool done = false;
-        LogRows rows;
+        ResultRows rows;
         qint64 count = 0;
         bool cancelled = false;
         QString error;
@@ -39,8 +39,8 @@ public:
 
     ReplyPtr count();
     ReplyPtr at(qint64 offset, int n);
-    ReplyPtr after(const LogRow &row, int n);
-    ReplyPtr before(const LogRow &row, int n);
+    ReplyPtr after(const ResultRow &row, int n);
+    ReplyPtr before(const ResultRow &row, int n);
     // Stops whatever is under way or queued.
     void cancelAll();
 

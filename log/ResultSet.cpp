@@ -17,7 +17,7 @@ struct ResultSet::Reply {
     std::mutex mutex;
     std::condition_variable doneCondition;
     bool done = false;
-    LogRows rows;
+    ResultRows rows;
     int anchorIndex = -1; // Around: where the anchor row landed
     bool reachedStart = false;
     bool reachedEnd = false;
@@ -133,7 +133,7 @@ void ResultSet::refresh() {
     dropPending();
     const int keep = m_current;
     const bool fromStart = m_atStart || m_rows.isEmpty();
-    const LogRow anchor = m_current >= 0 ? m_rows[m_current] : LogRow{};
+    const ResultRow anchor = m_current >= 0 ? m_rows[m_current] : ResultRow{};
     try {
         prepareSource();
     } catch (...) {
@@ -158,7 +158,7 @@ void ResultSet::refresh() {
 
 // ---- fetching ----
 
-void ResultSet::request(Fetch kind, const LogRow &anchor, int n,
+void ResultSet::request(Fetch kind, const ResultRow &anchor, int n,
                         std::function<void(const Reply &)> then) {
     dropPending();
     auto reply = std::make_shared<Reply>();
@@ -186,8 +186,8 @@ void ResultSet::request(Fetch kind, const LogRow &anchor, int n,
                 reply->reachedStart = reply->rows.size() < n;
                 break;
             case Fetch::Around: {
-                const LogRows head = reader.before(anchor, n);
-                const LogRows tail = reader.after(anchor, n);
+                const ResultRows head = reader.before(anchor, n);
+                const ResultRows tail = reader.after(anchor, n);
                 reply->rows = head;
                 reply->anchorIndex = int(head.size());
                 reply->rows.append(anchor);
@@ -294,7 +294,7 @@ void ResultSet::apply() {
 }
 
 // New rows at the end; the oldest at the start give way beyond the window.
-void ResultSet::append(LogRows rows, bool reachedEnd) {
+void ResultSet::append(ResultRows rows, bool reachedEnd) {
     if (!rows.isEmpty()) {
         const int first = rowCount();
         emit rowsAboutToBeInserted(first, first + int(rows.size()) - 1);
@@ -313,7 +313,7 @@ void ResultSet::append(LogRows rows, bool reachedEnd) {
     emit currentChanged(m_current);
 }
 
-void ResultSet::prepend(LogRows rows, bool reachedStart) {
+void ResultSet::prepend(ResultRows rows, bool reachedStart) {
     if (!rows.isEmpty()) {
         const int n = int(rows.size());
         emit rowsAboutToBeInserted(0, n - 1);
@@ -434,7 +434,7 @@ int ResultSet::columnIndex(const QString &name) const {
 QVariant ResultSet::value(int row, int column) const {
     if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
         return {};
-    const LogRow &r = m_rows[row];
+    const ResultRow &r = m_rows[row];
     return column < r.values.size() ? r.values[column] : QVariant();
 }
 

@@ -104,13 +104,13 @@ private:
     struct Pending;
 
     void prepareSource();
-    void request(Fetch kind, const LogRow &anchor, int n,
+    void request(Fetch kind, const ResultRow &anchor, int n,
                  std::function<void(const Reply &)> then = {});
     void deliver(const std::shared_ptr<Reply> &reply);
     void apply();
     void dropPending();
-    void append(LogRows rows, bool reachedEnd);
-    void prepend(LogRows rows, bool reachedStart);
+    void append(ResultRows rows, bool reachedEnd);
+    void prepend(ResultRows rows, bool reachedStart);
     void setCurrent(int row);
 
     TFDM &m_fdm;
@@ -119,7 +119,7 @@ private:
     RowSource m_source;
     bool m_open = false;
     QStringList m_columns;
-    LogRows m_rows;
+    ResultRows m_rows;
     bool m_atStart = true;
     bool m_atEnd = true;
     int m_current = -1;

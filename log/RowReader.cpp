@@ -70,7 +70,7 @@ void bindInt(sqlite3_stmt *stmt, int index, qint64 value) {
         sqlite3_bind_int64(stmt, index, value);
 }
 
-void reverse(LogRows &rows) {
+void reverse(ResultRows &rows) {
     std::reverse(rows.begin(), rows.end());
 }
 
@@ -240,8 +240,8 @@ void RowReader::checkCancelled() {
         throw ReaderCancelled{};
 }
 
-LogRow RowReader::readRow(sqlite3_stmt *stmt, int valueColumns) {
-    LogRow row;
+ResultRow RowReader::readRow(sqlite3_stmt *stmt, int valueColumns) {
+    ResultRow row;
     row.values.resize(valueColumns);
     for (int i = 0; i < valueColumns; ++i)
         row.values[i] = columnValue(stmt, i);
@@ -251,8 +251,8 @@ LogRow RowReader::readRow(sqlite3_stmt *stmt, int valueColumns) {
     return row;
 }
 
-LogRows RowReader::collect(sqlite3_stmt *stmt, int n) {
-    LogRows rows;
+ResultRows RowReader::collect(sqlite3_stmt *stmt, int n) {
+    ResultRows rows;
     const int valueColumns = sqlite3_column_count(stmt) - 1;
     int rc = SQLITE_ROW;
     while (int(rows.size()) < n && (rc = sqlite3_step(stmt)) == SQLITE_ROW)
@@ -287,7 +287,7 @@ QString RowReader::orderPart(bool descending) const {
 // direction asked for; SQLite puts NULL below every value. So, after a key,
 // come: the rest of its own group of equal values, the groups beyond it,
 // and, going down, the NULL group last. Each part is one index range.
-LogRows RowReader::walk(bool descending, const LogRow *from, int n) {
+ResultRows RowReader::walk(bool descending, const ResultRow *from, int n) {
     const QString column = m_source.shape->column;
     const QString head = selectPart() + wherePart();
     const QString dir = descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC");
@@ -314,7 +314,7 @@ LogRows RowReader::walk(bool descending, const LogRow *from, int n) {
                          byRowid + limit;
     }
 
-    LogRows rows;
+    ResultRows rows;
     for (const QString &sql : std::as_const(parts)) {
         if (int(rows.size()) >= n)
             break;
@@ -351,7 +351,7 @@ void RowReader::restart() {
         m_count = 0;
 }
 
-bool RowReader::stepInto(LogRow *row) {
+bool RowReader::stepInto(ResultRow *row) {
     if (m_cursorDone)
         return false;
     if ((m_position & 1023) == 1023)
@@ -387,9 +387,9 @@ void RowReader::skipTo(qint64 position) {
     }
 }
 
-LogRows RowReader::take(int n) {
-    LogRows rows;
-    LogRow row;
+ResultRows RowReader::take(int n) {
+    ResultRows rows;
+    ResultRow row;
     while (int(rows.size()) < n && stepInto(&row))
         rows.append(row);
     return rows;
@@ -397,16 +397,16 @@ LogRows RowReader::take(int n) {
 
 // ---- the operations ----
 
-LogRows RowReader::first(int n) {
+ResultRows RowReader::first(int n) {
     if (m_orderColumn >= 0)
         return walk(m_source.shape->descending, nullptr, n);
     restart();
     return take(n);
 }
 
-LogRows RowReader::last(int n) {
+ResultRows RowReader::last(int n) {
     if (m_orderColumn >= 0) {
-        LogRows rows = walk(!m_source.shape->descending, nullptr, n);
+        ResultRows rows = walk(!m_source.shape->descending, nullptr, n);
         reverse(rows);
         return rows;
     }
@@ -414,16 +414,16 @@ LogRows RowReader::last(int n) {
     return at(std::max<qint64>(0, total - n), n);
 }
 
-LogRows RowReader::after(const LogRow &row, int n) {
+ResultRows RowReader::after(const ResultRow &row, int n) {
     if (m_orderColumn >= 0)
         return walk(m_source.shape->descending, &row, n);
     skipTo(row.key + 1);
     return take(n);
 }
 
-LogRows RowReader::before(const LogRow &row, int n) {
+ResultRows RowReader::before(const ResultRow &row, int n) {
     if (m_orderColumn >= 0) {
-        LogRows rows = walk(!m_source.shape->descending, &row, n);
+        ResultRows rows = walk(!m_source.shape->descending, &row, n);
         reverse(rows);
         return rows;
     }
@@ -432,7 +432,7 @@ LogRows RowReader::before(const LogRow &row, int n) {
     return take(int(row.key - start));
 }
 
-LogRows RowReader::at(qint64 offset, int n) {
+ResultRows RowReader::at(qint64 offset, int n) {
     if (offset < 0 || n <= 0)
         return {};
     if (m_orderColumn < 0) {
@@ -450,7 +450,7 @@ LogRows RowReader::at(qint64 offset, int n) {
         bindCommon(stmt);
         bindInt(stmt, kLimit, wanted);
         bindInt(stmt, kOffset, *m_count - offset - wanted);
-        LogRows rows = collect(stmt, int(wanted));
+        ResultRows rows = collect(stmt, int(wanted));
         reverse(rows);
         return rows;
     }

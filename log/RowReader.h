@@ -15,12 +15,12 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 // One row of a result set, with the key that finds its place again.
-struct LogRow {
+struct ResultRow {
     QVector<QVariant> values;
     QVariant order;  // the value of the sort column (viewer texts)
     qint64 key = -1; // the rowid (viewer texts), or the position from the first row
 };
-using LogRows = QVector<LogRow>;
+using ResultRows = QVector<ResultRow>;
 
 // What it takes to run a result set's text again on another connection and
 // get the same rows: the file, the text, its shape when it is one of the
@@ -59,12 +59,12 @@ public:
     void setSource(const RowSource &source);
     const RowSource &source() const { return m_source; }
 
-    LogRows first(int n);                     // the first n rows
-    LogRows last(int n);                      // the last n rows, in order
-    LogRows after(const LogRow &row, int n);  // the n rows that follow row
-    LogRows before(const LogRow &row, int n); // the n rows before row, in order
-    LogRows at(qint64 offset, int n);         // n rows from a position
-    qint64 count();                           // all rows of the source
+    ResultRows first(int n);                        // the first n rows
+    ResultRows last(int n);                         // the last n rows, in order
+    ResultRows after(const ResultRow &row, int n);  // the n rows that follow row
+    ResultRows before(const ResultRow &row, int n); // the n rows before row, in order
+    ResultRows at(qint64 offset, int n);            // n rows from a position
+    qint64 count();                                 // all rows of the source
 
     // Cancelling, from any thread: a job numbered up to `job` that is running
     // stops at its next step. The thread that runs the jobs numbers them.
@@ -83,23 +83,23 @@ private:
     void plan();
     sqlite3_stmt *statement(const QString &sql);
     void bindCommon(sqlite3_stmt *stmt);
-    LogRows collect(sqlite3_stmt *stmt, int n);
-    LogRow readRow(sqlite3_stmt *stmt, int valueColumns);
+    ResultRows collect(sqlite3_stmt *stmt, int n);
+    ResultRow readRow(sqlite3_stmt *stmt, int valueColumns);
     [[noreturn]] void fail(int rc);
     void checkCancelled();
 
     // Keyset paging: the rows after `from` (from the start without one) in
     // one direction.
-    LogRows walk(bool descending, const LogRow *from, int n);
+    ResultRows walk(bool descending, const ResultRow *from, int n);
     QString selectPart() const;
     QString wherePart() const;
     QString orderPart(bool descending) const;
 
     // Forward cursor.
     void restart();
-    bool stepInto(LogRow *row);
+    bool stepInto(ResultRow *row);
     void skipTo(qint64 position);
-    LogRows take(int n);
+    ResultRows take(int n);
 
     RowSource m_source;
     sqlite3 *m_db = nullptr;

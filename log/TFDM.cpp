@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace {
 // Word1..Word6 of the last row in insertion order: one step down the rowid
@@ -30,6 +31,11 @@ void TFDM::ensureOpen(const QString &path) {
         int moved = 0;
         if (sqlite3_file_control(Conexion, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK &&
             moved)
+            close();
+        // A connection made while the file was write-protected stays
+        // read-only for good; once the file can be written again, reopen.
+        else if (sqlite3_db_readonly(Conexion, "main") == 1 &&
+                 ::access(QFile::encodeName(m_path).constData(), W_OK) == 0)
             close();
     }
     openIfClosed();

@@ -33,7 +33,9 @@ public:
     // Opens the connection on the path last assigned if it is closed.
     void openIfClosed();
 
-    // How long a statement waits for another connection's lock before it fails.
+    // How long a statement waits for another connection's lock before it
+    // fails. Kept short: the wait blocks the window, and the logger tries
+    // again at its next tick.
     void setBusyTimeoutMs(int ms);
     int busyTimeoutMs() const { return m_busyMs; }
 
@@ -58,6 +60,6 @@ private:
     void close();
 
     QString m_path;
-    int m_busyMs = 3000;
+    int m_busyMs = 200;
     sqlite3_stmt *m_lectura = nullptr; // prepared once per connection
 };

@@ -4,6 +4,7 @@
 #include "common/AppError.h"
 #include "common/AppInfo.h"
 #include "common/MessageBoxes.h"
+#include "notify/MailSender.h"
 #include "notify/SendNotice.h"
 #include "view/InputState.h"
 
@@ -17,6 +18,16 @@ Notices::Notices(const RuntimeSettings &settings, QWidget *boxParent, QObject *p
       Reloj_Mails2(QStringLiteral("Reloj_Mails2"), kHourMs, this) {
     connect(&Reloj_Mails1, &QTimer::timeout, this, &Notices::Reloj_Mails1Timer);
     connect(&Reloj_Mails2, &QTimer::timeout, this, &Notices::Reloj_Mails2Timer);
+    for (int notice = 1; notice <= 2; ++notice) {
+        auto *sender = new MailSender(this);
+        connect(sender, &MailSender::finished, this,
+                [this, notice](bool sent, const QString &error) { finished(notice, sent, error); });
+        m_senders[notice - 1] = sender;
+    }
+}
+
+bool Notices::sending(int notice) const {
+    return m_senders[notice - 1]->busy();
 }
 
 IntervalTimer &Notices::timer(int notice) {
@@ -42,6 +53,7 @@ void Notices::evaluate(int notice, const InputState &inputs) {
     IntervalTimer &t = timer(notice);
     if (!inputs.isOn(notice == 1 ? 15 : 16)) {
         t.stop();
+        m_firstPending[notice - 1] = false;
         return;
     }
     if (t.isActive())
@@ -60,25 +72,41 @@ void Notices::Reloj_Mails2Timer() {
 }
 
 void Notices::send(int notice, bool firstSend) {
+    MailSender *sender = m_senders[notice - 1];
+    if (sender->busy()) {
+        // One send per notice at a time. A resend tick while the last one
+        // is still out adds nothing; a new episode's first send follows it.
+        if (firstSend)
+            m_firstPending[notice - 1] = true;
+        return;
+    }
     const QString subject = notice == 1 ? m_settings.Mail1Subject : m_settings.Mail2Subject;
     const QString body = notice == 1 ? m_settings.Mail1Body : m_settings.Mail2Body;
-    QString error;
-    bool sent = false;
+    MailMessage message;
     try {
         // Composed from the settings as they are now: the editor may have
         // changed them since the episode began.
-        const MailMessage message = composeNotice(m_settings, subject, body);
-        sent = sendMail(message, &error);
+        message = composeNotice(m_settings, subject, body);
     } catch (const AppError &e) {
-        error = e.text();
-        emit attempted(notice, firstSend, false, error);
+        emit attempted(notice, firstSend, false, e.text());
         if (!firstSend)
-            showOnce(notice, AppInfo::title(), error, false);
+            showOnce(notice, AppInfo::title(), e.text(), false);
         return;
     }
+    m_inFlightFirst[notice - 1] = firstSend;
+    sender->send(message, m_timeouts);
+    emit handedOver(notice, firstSend);
+}
+
+void Notices::finished(int notice, bool sent, const QString &error) {
+    const bool firstSend = m_inFlightFirst[notice - 1];
     emit attempted(notice, firstSend, sent, error);
     if (!sent && !firstSend)
         showOnce(notice, QStringLiteral("Error"), resendErrorText(), true);
+    if (m_firstPending[notice - 1]) {
+        m_firstPending[notice - 1] = false;
+        send(notice, true);
+    }
 }
 
 // The box is shown from the event loop, after the tick's handler has returned:

@@ -92,28 +92,52 @@ MailMessage composeNotice(const RuntimeSettings &s, const QString &subject, cons
                        subject, body);
 }
 
-bool sendMail(const MailMessage &m, QString *error, const SmtpTimeouts &timeouts) {
-    if (!isUsableHost(m.host))
-        return fail(error, QStringLiteral("Servidor SMTP no válido: \"%1\"").arg(m.host));
-    if (m.port < 1 || m.port > 65535)
-        return fail(error, QStringLiteral("Puerto SMTP fuera de rango: %1").arg(m.port));
-    if (!isUsableAddress(m.fromAddress))
-        return fail(error,
-                    QStringLiteral("Dirección de remitente no válida: \"%1\"").arg(m.fromAddress));
-    if (m.recipients.isEmpty())
-        return fail(error, QStringLiteral("No hay ningún destinatario"));
-    std::unique_ptr<curl_slist, ListDeleter> rcpt;
-    for (const QString &to : m.recipients) {
-        if (!isUsableAddress(to))
-            return fail(error, QStringLiteral("Dirección de destino no válida: \"%1\"").arg(to));
-        rcpt.reset(curl_slist_append(rcpt.release(), ('<' + to.toUtf8() + '>').constData()));
-    }
+namespace {
 
+enum class Auth { None, Login, Plain };
+
+// What the server's EHLO reply offered for authentication; the latest AUTH
+// line counts (after STARTTLS the server greets again).
+struct AuthOffer {
+    bool offered = false;
+    bool login = false;
+    bool plain = false;
+};
+
+int traceServer(CURL *, curl_infotype type, char *data, size_t size, void *userdata) {
+    if (type != CURLINFO_HEADER_IN)
+        return 0;
+    auto *offer = static_cast<AuthOffer *>(userdata);
+    const QByteArray text(data, qsizetype(size));
+    for (const QByteArray &raw : text.split('\n')) {
+        const QByteArray line = raw.trimmed().toUpper();
+        // "250-AUTH LOGIN PLAIN", or the old form "250-AUTH=LOGIN".
+        if (line.size() < 9 || !line.startsWith("250") || line.mid(4, 4) != "AUTH" ||
+            (line.at(8) != ' ' && line.at(8) != '='))
+            continue;
+        const QList<QByteArray> mechanisms = line.mid(9).simplified().split(' ');
+        offer->offered = true;
+        offer->login = mechanisms.contains("LOGIN");
+        offer->plain = mechanisms.contains("PLAIN");
+    }
+    return 0;
+}
+
+int checkCancel(void *userdata, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const auto *cancel = static_cast<const std::atomic<bool> *>(userdata);
+    return cancel && cancel->load() ? 1 : 0;
+}
+
+// One exchange on a fresh connection; CURLE_OK when the message went out.
+CURLcode exchange(const MailMessage &m, Auth auth, curl_slist *rcpt, AuthOffer &offer,
+                  QString *error, const SmtpTimeouts &timeouts, const std::atomic<bool> *cancel) {
     initCurlOnce();
     // A new handle per attempt: nothing of a failed exchange carries over.
     std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
-    if (!curl)
-        return fail(error, QStringLiteral("No se pudo preparar el envío de correo"));
+    if (!curl) {
+        fail(error, QStringLiteral("No se pudo preparar el envío de correo"));
+        return CURLE_FAILED_INIT;
+    }
     CURL *c = curl.get();
 
     Upload upload{buildMessage(m, QDateTime::currentDateTime()), 0};
@@ -136,13 +160,22 @@ bool sendMail(const MailMessage &m, QString *error, const SmtpTimeouts &timeouts
     curl_easy_setopt(c, CURLOPT_USE_SSL, long(CURLUSESSL_TRY));
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 0L);
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 0L);
-    if (!m.user.isEmpty()) {
+    if (auth != Auth::None) {
         curl_easy_setopt(c, CURLOPT_USERNAME, user.constData());
         curl_easy_setopt(c, CURLOPT_PASSWORD, password.constData());
-        curl_easy_setopt(c, CURLOPT_LOGIN_OPTIONS, "AUTH=LOGIN");
+        curl_easy_setopt(c, CURLOPT_LOGIN_OPTIONS,
+                         auth == Auth::Login ? "AUTH=LOGIN" : "AUTH=PLAIN");
     }
+    // The server's replies are read for the mechanisms it offers; nothing is
+    // printed.
+    curl_easy_setopt(c, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(c, CURLOPT_DEBUGFUNCTION, traceServer);
+    curl_easy_setopt(c, CURLOPT_DEBUGDATA, &offer);
+    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, checkCancel);
+    curl_easy_setopt(c, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool> *>(cancel));
     curl_easy_setopt(c, CURLOPT_MAIL_FROM, from.constData());
-    curl_easy_setopt(c, CURLOPT_MAIL_RCPT, rcpt.get());
+    curl_easy_setopt(c, CURLOPT_MAIL_RCPT, rcpt);
     curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(c, CURLOPT_READFUNCTION, readUpload);
     curl_easy_setopt(c, CURLOPT_READDATA, &upload);
@@ -153,7 +186,43 @@ bool sendMail(const MailMessage &m, QString *error, const SmtpTimeouts &timeouts
     if (result != CURLE_OK) {
         const QString detail = errorBuffer[0] ? QString::fromUtf8(errorBuffer)
                                               : QString::fromUtf8(curl_easy_strerror(result));
-        return fail(error, QStringLiteral("Error en el envío por SMTP: %1").arg(detail));
+        fail(error, QStringLiteral("Error en el envío por SMTP: %1").arg(detail));
     }
-    return true;
+    return result;
+}
+
+} // namespace
+
+bool sendMail(const MailMessage &m, QString *error, const SmtpTimeouts &timeouts,
+              const std::atomic<bool> *cancel) {
+    if (!isUsableHost(m.host))
+        return fail(error, QStringLiteral("Servidor SMTP no válido: \"%1\"").arg(m.host));
+    if (m.port < 1 || m.port > 65535)
+        return fail(error, QStringLiteral("Puerto SMTP fuera de rango: %1").arg(m.port));
+    if (!isUsableAddress(m.fromAddress))
+        return fail(error,
+                    QStringLiteral("Dirección de remitente no válida: \"%1\"").arg(m.fromAddress));
+    if (m.recipients.isEmpty())
+        return fail(error, QStringLiteral("No hay ningún destinatario"));
+    std::unique_ptr<curl_slist, ListDeleter> rcpt;
+    for (const QString &to : m.recipients) {
+        if (!isUsableAddress(to))
+            return fail(error, QStringLiteral("Dirección de destino no válida: \"%1\"").arg(to));
+        rcpt.reset(curl_slist_append(rcpt.release(), ('<' + to.toUtf8() + '>').constData()));
+    }
+
+    AuthOffer offer;
+    if (m.user.isEmpty())
+        return exchange(m, Auth::None, rcpt.get(), offer, error, timeouts, cancel) == CURLE_OK;
+    // LOGIN first; when the server offers it, its answer stands.
+    const CURLcode first = exchange(m, Auth::Login, rcpt.get(), offer, error, timeouts, cancel);
+    if (first == CURLE_OK)
+        return true;
+    if (first != CURLE_LOGIN_DENIED || offer.login || (cancel && cancel->load()))
+        return false;
+    // No LOGIN offered: PLAIN carries the same secret; a server that offers
+    // neither, or no authentication at all, gets the message without it.
+    AuthOffer again;
+    return exchange(m, offer.plain ? Auth::Plain : Auth::None, rcpt.get(), again, error, timeouts,
+                    cancel) == CURLE_OK;
 }

@@ -3,6 +3,7 @@
 #include "notify/MailMessage.h"
 
 #include <QString>
+#include <atomic>
 
 struct RuntimeSettings;
 
@@ -32,7 +33,11 @@ MailMessage composeNotice(const RuntimeSettings &settings, const QString &subjec
 // One complete SMTP exchange on a connection of its own: TLS from the start on
 // port 465, STARTTLS whenever the server offers it (certificates are not
 // verified, but once TLS was offered a failed handshake ends the exchange),
-// AUTH LOGIN when a user is given and the server offers authentication, one
-// RCPT TO per recipient, the message, QUIT. Blocks until done. On failure
-// returns false and, when error is given, a text saying why.
-bool sendMail(const MailMessage &message, QString *error, const SmtpTimeouts &timeouts = {});
+// one RCPT TO per recipient, the message, QUIT. With a user given, it
+// authenticates with AUTH LOGIN when the server offers it, else with AUTH
+// PLAIN when offered, else goes on without authentication; a server that
+// offers authentication without LOGIN costs a second connection. Blocks until
+// done, or until *cancel turns true. On failure returns false and, when error
+// is given, a text saying why. Safe to call from any thread.
+bool sendMail(const MailMessage &message, QString *error, const SmtpTimeouts &timeouts = {},
+              const std::atomic<bool> *cancel = nullptr);

@@ -2,12 +2,42 @@
 #include "config/ConfigFile.h"
 #include "tests/support/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <unistd.h>
 
 using TestSupport::readFile;
 using TestSupport::writeFile;
+
+namespace {
+
+// Runs `fn` as a user who may write the file but not its folder: as root,
+// with the effective user switched to nobody (the file given to nobody);
+// as anyone else, with the folder made read-only.
+void asUserWithoutFolderRights(const QString &dir, const QString &file,
+                               const std::function<void()> &fn) {
+    const QFileDevice::Permissions folder = QFile::permissions(dir);
+    if (geteuid() == 0) {
+        const uid_t nobody = 65534;
+        QVERIFY(::chown(QFile::encodeName(file).constData(), nobody, nobody) == 0);
+        QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                       QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                                       QFile::ExeOther);
+        QVERIFY(::seteuid(nobody) == 0);
+        struct BackToRoot {
+            ~BackToRoot() { (void)::seteuid(0); }
+        } backToRoot;
+        fn();
+    } else {
+        QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner);
+        fn();
+    }
+    QFile::setPermissions(dir, folder);
+}
+
+} // namespace
 
 class TstConfigFile : public QObject {
     Q_OBJECT
@@ -128,6 +158,80 @@ private slots:
 
         ConfigFile nowhere(m_dir.path() + QStringLiteral("/no/such/dir/Config.ini"));
         QVERIFY_THROWS_EXCEPTION(AppError, nowhere.writeString("A", "K", "1"));
+    }
+
+    void fileWritableInAFolderThatIsNotIsWrittenInPlace() {
+        QTemporaryDir dir;
+        const QString file = dir.path() + QStringLiteral("/Config.ini");
+        writeFile(file, "[Comunicacion]\nPuertoCom=0\n");
+        asUserWithoutFolderRights(dir.path(), file, [&] {
+            ConfigFile ini(file);
+            ini.writeInteger("Comunicacion", "PuertoCom", 2);
+            ini.writeAll({{"Comunicacion", "DB", "Si"}, {"Alarmas", "Alarma1", "1"}});
+            QCOMPARE(ini.readInteger("Comunicacion", "PuertoCom", 0), 2);
+        });
+        QCOMPARE(readFile(file), QByteArray("[Comunicacion]\nPuertoCom=2\nDB=Si\n\n[Alarmas]\n"
+                                            "Alarma1=1\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"Config.ini"});
+    }
+
+    void writeAllIsOneWriteOfManyKeys() {
+        const QByteArray before = "; planta 2\n[Comunicacion]\nBaudRate=3\n[Otra]\nX=1\n";
+        writeFile(path(), before);
+        const QList<ConfigFile::Entry> entries = {{"Comunicacion", "PuertoCom", "1"},
+                                                  {"comunicacion", "BAUDRATE", "7"},
+                                                  {"BotonesMenu", "Boton1", "Si"},
+                                                  {"BotonesMenu", "Txt1", "Bomba"},
+                                                  {"Comunicacion", "DB", "No"}};
+        // The same as one write per key, in order.
+        ConfigFile one(path());
+        for (const auto &e : entries)
+            one.writeString(e.section, e.key, e.value);
+        const QByteArray keyByKey = readFile(path());
+        writeFile(path(), before);
+        ConfigFile all(path());
+        all.writeAll(entries);
+        QCOMPARE(readFile(path()), keyByKey);
+
+        // A file that cannot be written is left whole.
+        writeFile(path(), before);
+        QFile::setPermissions(path(), QFile::ReadOwner);
+        QVERIFY_THROWS_EXCEPTION(AppError, all.writeAll(entries));
+        QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(readFile(path()), before);
+    }
+
+    void readsSeeWhatAnotherProgramWrote() {
+        writeFile(path(), "[A]\nK=1\n");
+        ConfigFile ini(path());
+        QCOMPARE(ini.readInteger("A", "K", 0), 1);
+        // Same size, written at once: still a different file.
+        writeFile(path(), "[A]\nK=2\n");
+        QCOMPARE(ini.readInteger("A", "K", 0), 2);
+        QFile::remove(path());
+        QCOMPARE(ini.readInteger("A", "K", 0), 0);
+        writeFile(path(), "[A]\nK=3\n");
+        QCOMPARE(ini.readInteger("A", "K", 0), 3);
+    }
+
+    void writingOneKeyNeverChangesHowAnotherReads() {
+        // A Windows-1252 file whose only byte that is not valid UTF-8 is the
+        // degree sign; the other value's bytes C3 A9 read "Ã©" in that code page.
+        writeFile(path(), "[Comunicacion]\r\nRecordTime=\xC3\xA9\r\n[Paneles]\r\nUnidad1=\xB0"
+                          "C\r\n");
+        ConfigFile ini(path());
+        const QString before = ini.readString("Comunicacion", "RecordTime", "");
+        QCOMPARE(before, QString::fromUtf8("Ã©"));
+        ini.writeString("Paneles", "Unidad1", "mm.");
+        QCOMPARE(ini.readString("Comunicacion", "RecordTime", ""), before);
+        // The next start reads it the same way.
+        ConfigFile nextStart(path());
+        QCOMPARE(nextStart.readString("Comunicacion", "RecordTime", ""), before);
+        QCOMPARE(nextStart.readString("Paneles", "Unidad1", ""), QString("mm."));
+        nextStart.writeString("Paneles", "Unidad1", QString::fromUtf8("°C"));
+        QCOMPARE(ConfigFile(path()).readString("Comunicacion", "RecordTime", ""), before);
+        QVERIFY(readFile(path()).endsWith("Unidad1=\xB0"
+                                          "C\r\n"));
     }
 
     void firstOfDuplicateSectionsAndKeysCounts() {

@@ -56,16 +56,16 @@ private:
     sqlite3 *m_db = nullptr;
 };
 
-QList<qint64> keysOf(const LogRows &rows) {
+QList<qint64> keysOf(const ResultRows &rows) {
     QList<qint64> out;
-    for (const LogRow &r : rows)
+    for (const ResultRow &r : rows)
         out << r.key;
     return out;
 }
 
-QStringList textsOf(const LogRows &rows) {
+QStringList textsOf(const ResultRows &rows) {
     QStringList out;
-    for (const LogRow &r : rows) {
+    for (const ResultRow &r : rows) {
         QStringList row;
         for (const QVariant &v : r.values)
             row << v.toString();
@@ -108,7 +108,7 @@ QList<qint64> reference(Peer &peer, const ViewerSql::Shape &shape, qint64 snapsh
 
 // Every way of walking a source gives the reference order.
 void checkWalks(RowReader &reader, const QList<qint64> &expected, int block) {
-    LogRows page = reader.first(block);
+    ResultRows page = reader.first(block);
     QList<qint64> forward = keysOf(page);
     while (page.size() == block) {
         page = reader.after(page.last(), block);
@@ -251,10 +251,10 @@ void TstLazyResultSet::wideRangesSortedByValueWalkTheValueIndex() {
         QVERIFY(expected.size() > 40000);
         RowReader reader;
         reader.setSource(source);
-        const LogRows head = reader.first(500);
+        const ResultRows head = reader.first(500);
         QCOMPARE(keysOf(head), expected.mid(0, 500));
         QCOMPARE(keysOf(reader.after(head.last(), 500)), expected.mid(500, 500));
-        const LogRows tail = reader.last(500);
+        const ResultRows tail = reader.last(500);
         QCOMPARE(keysOf(tail), expected.mid(expected.size() - 500));
         QCOMPARE(keysOf(reader.before(tail.first(), 500)),
                  expected.mid(expected.size() - 1000, 500));
@@ -280,14 +280,14 @@ void TstLazyResultSet::anyOtherTextRunsAsACursor() {
 
     RowReader reader;
     reader.setSource(source);
-    LogRows page = reader.first(97);
+    ResultRows page = reader.first(97);
     QStringList forward = textsOf(page);
     while (page.size() == 97) {
         page = reader.after(page.last(), 97);
         forward += textsOf(page);
     }
     QCOMPARE(forward, expected);
-    const LogRows tail = reader.last(50);
+    const ResultRows tail = reader.last(50);
     QCOMPARE(textsOf(tail), expected.mid(expected.size() - 50));
     QCOMPARE(textsOf(reader.before(tail.first(), 50)), expected.mid(expected.size() - 100, 50));
     QCOMPARE(textsOf(reader.at(200, 10)), expected.mid(200, 10));

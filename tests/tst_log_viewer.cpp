@@ -714,6 +714,7 @@ int main(int argc, char **argv) {
         LogFiller::Options options;
         options.lectura = QByteArray(argv[3]).toLongLong();
         options.sortIndexes = false;
+        options.summaries = false;
         return LogFiller::make(QString::fromLocal8Bit(argv[2]), options) ? 0 : 1;
     }
     QApplication app(argc, argv);

@@ -5,6 +5,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
@@ -93,6 +94,37 @@ private slots:
             QCOMPARE(w.Tray->toolTip(), QString("Korvane Direct 1.0"));
     }
 
+    void panelsHaveTheirBevels() {
+        BoxRecorder boxes;
+        Rig r;
+        QVERIFY(r.start("[Paneles]\nPanel1=Si\n", false));
+        TFMain &w = r.w();
+        const QColor shadow = w.palette().color(QPalette::Dark);
+        const QColor light = w.palette().color(QPalette::Light);
+        QVERIFY(shadow != light);
+        // Lowered outer bevel around a raised inner one, one pixel each.
+        for (QWidget *panel :
+             {static_cast<QWidget *>(w.Panel_Logo), static_cast<QWidget *>(w.Panel_Contenido),
+              static_cast<QWidget *>(w.Panel_Menu), static_cast<QWidget *>(w.Panel_Avisos)}) {
+            const QImage img = panel->grab().toImage();
+            const int r0 = img.width() - 1, b0 = img.height() - 1;
+            const int mid = img.height() / 2;
+            QCOMPARE(img.pixel(0, mid), shadow.rgb());      // outer left
+            QCOMPARE(img.pixel(1, mid), light.rgb());       // inner left
+            QCOMPARE(img.pixel(r0, mid), light.rgb());      // outer right
+            QCOMPARE(img.pixel(r0 - 1, mid), shadow.rgb()); // inner right
+            QCOMPARE(img.pixel(img.width() / 2, 0), shadow.rgb());
+            QCOMPARE(img.pixel(img.width() / 2, 1), light.rgb());
+            QCOMPARE(img.pixel(img.width() / 2, b0), light.rgb());
+            QCOMPARE(img.pixel(img.width() / 2, b0 - 1), shadow.rgb());
+        }
+        // The value panels: a lowered outer bevel only.
+        const QImage info = w.Panel_Info[0]->grab().toImage();
+        QCOMPARE(info.pixel(0, 10), shadow.rgb());
+        QCOMPARE(info.pixel(info.width() - 1, 10), light.rgb());
+        QCOMPARE(info.pixel(1, 10), QColor(Qt::black).rgb());
+    }
+
     void connectFailsOnAMissingDevice() {
         BoxRecorder boxes;
         Rig r;
@@ -150,14 +182,23 @@ private slots:
         QFile::remove(r.dir.file("img/dbon.png"));
         QVERIFY(r.start({}, true, "DB=Si\n"));
         TFMain &w = r.w();
+        // Nobody clicks the warning for three seconds: the poll starts all
+        // the same.
+        boxes.holdOpenFor(3000);
         w.Conectar1Click();
-        QCOMPARE(boxes.count(), 1);
-        QCOMPARE(boxes.boxes()[0].kind, MessageBoxes::Kind::Warning);
-        QCOMPARE(boxes.lastText(), QString("Faltan imagenes del sistema!"));
+        QCOMPARE(boxes.count(), 0); // shown once the connect has returned
+        QVERIFY(w.poll().Reloj_Principal.isActive());
         QCOMPARE(w.ImgConectado->toolTip(), QString("Conectado a Puerto Serie..."));
         QCOMPARE(w.ImgBase->toolTip(), QString("No se estan guardando datos!"));
         QCOMPARE(w.Panel_Avisos->text(), QString("SISTEMA CONECTADO..."));
-        QVERIFY(r.sim.waitForFrames(6, 3000));
+        QTRY_COMPARE_WITH_TIMEOUT(boxes.count(), 1, 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(boxes.openNow(), 0, 5000);
+        QCOMPARE(boxes.boxes()[0].kind, MessageBoxes::Kind::Warning);
+        QCOMPARE(boxes.lastText(), QString("Faltan imagenes del sistema!"));
+        int framesWhileOpen = 0;
+        for (const auto &frame : r.sim.frames())
+            framesWhileOpen += frame.t > boxes.openedAt(0) && frame.t < boxes.closedAt(0);
+        QVERIFY2(framesWhileOpen >= 6, qPrintable(QString::number(framesWhileOpen)));
     }
 
     void disconnectAsksFirst() {
@@ -221,6 +262,8 @@ private slots:
                          "desconectará.\n ¿Desea continuar con la configuración?"));
         QVERIFY(w.Com_Serie.connected());
         boxes.answerNext(MessageBoxes::Answer::Yes);
+        // The editor opens modally once the link is down; close it.
+        QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
         w.ConfigComunicacion1Click();
         QVERIFY(!w.Com_Serie.connected());
         verifyDisconnectedLook(w);
@@ -250,9 +293,59 @@ private slots:
         QVERIFY(r.sim.command("mode nonhex"));
         w.Conectar1Click();
         QTRY_VERIFY_WITH_TIMEOUT(w.Lbl_Ruido->isVisible(), 3000);
-        QVERIFY(w.Lbl_Ruido->text().startsWith("Ruido en la linea: "));
+        QVERIFY(w.Lbl_Ruido->text().startsWith("Respuestas con ruido: "));
         QCOMPARE(boxes.count(), 0);
         QVERIFY(w.Com_Serie.connected());
+    }
+
+    void statusBarTextsAreWholeAndApart() {
+        BoxRecorder boxes;
+        Rig r;
+        QVERIFY(r.start({}, false));
+        TFMain &w = r.w();
+        const QRect bar = w.Panel_Avisos->contentsRect();
+        // The widest connection caption, centred as the status bar draws it.
+        const QFontMetrics captionMetrics(w.Panel_Avisos->font());
+        const int captionWidth =
+            qMax(captionMetrics.horizontalAdvance(QStringLiteral("SISTEMA DESCONECTADO!")),
+                 captionMetrics.horizontalAdvance(QStringLiteral("SISTEMA CONECTADO...")));
+        const int captionRight = bar.center().x() + captionWidth / 2 + 1;
+        const QList<QPair<QLabel *, QString>> texts{
+            {w.Lbl_Ruido, TFMain::noiseText(9999999)},
+            {w.Lbl_SinRespuesta, QStringLiteral("Sin respuesta del equipo")}};
+        for (const auto &[label, text] : texts) {
+            const QFontMetrics fm(label->font());
+            QVERIFY2(fm.horizontalAdvance(text) <= label->contentsRect().width(), qPrintable(text));
+            QVERIFY(fm.height() <= label->height());
+            QVERIFY(bar.contains(label->geometry()));
+            QVERIFY2(label->geometry().right() - fm.horizontalAdvance(text) > captionRight,
+                     qPrintable(text));
+            QVERIFY(!label->geometry().intersects(w.ImgBase->geometry()));
+        }
+        QVERIFY(!w.Lbl_Ruido->geometry().intersects(w.Lbl_SinRespuesta->geometry()));
+    }
+
+    void aSilentControllerIsShownWithoutABox() {
+        BoxRecorder boxes;
+        Rig r;
+        QVERIFY(r.start("[Paneles]\nPanel1=Si\n"));
+        TFMain &w = r.w();
+        QVERIFY(r.sim.command("analog 1 42"));
+        w.Conectar1Click();
+        QTRY_COMPARE_WITH_TIMEOUT(w.Panel_Info[0]->text(), QString("42 unid."), 3000);
+        QVERIFY(!w.Lbl_SinRespuesta->isVisible());
+        QVERIFY(r.sim.command("mode silent"));
+        QTRY_VERIFY_WITH_TIMEOUT(w.Lbl_SinRespuesta->isVisible(), 6000);
+        QCOMPARE(w.Lbl_SinRespuesta->text(), QString("Sin respuesta del equipo"));
+        QCOMPARE(w.Panel_Avisos->text(), QString("SISTEMA CONECTADO..."));
+        QCOMPARE(w.Panel_Info[0]->text(), QString("42 unid.")); // the last values stay
+        QVERIFY(r.sim.command("mode normal"));
+        QTRY_VERIFY_WITH_TIMEOUT(!w.Lbl_SinRespuesta->isVisible(), 3000);
+        QVERIFY(r.sim.command("mode silent"));
+        QTRY_VERIFY_WITH_TIMEOUT(w.Lbl_SinRespuesta->isVisible(), 6000);
+        w.Desconectar1Click();
+        QVERIFY(!w.Lbl_SinRespuesta->isVisible());
+        QCOMPARE(boxes.count(), 1); // the disconnect question only
     }
 
     void pollingGoesOnWhileHidden() {
@@ -261,10 +354,16 @@ private slots:
         QVERIFY(r.start());
         TFMain &w = r.w();
         w.Conectar1Click();
+        // No notification area here: "Ocultar" minimises, so that the window
+        // stays reachable from the task bar.
+        QVERIFY(!w.Tray || !w.Tray->isVisible());
         w.Ocultar1Click();
-        QVERIFY(!w.isVisible());
+        QVERIFY(w.isVisible());
+        QVERIFY(w.isMinimized());
         r.sim.clearFrames();
         QVERIFY(r.sim.waitForFrames(6, 3000));
+        w.hide(); // as the icon's "Ocultar Pantalla" does where there is one
+        QVERIFY(r.sim.waitForFrames(12, 3000));
         w.MostrarPantalla1Click();
         QVERIFY(w.isVisible());
     }

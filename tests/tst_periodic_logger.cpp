@@ -47,22 +47,25 @@ struct Rig {
     TestSupport::ExeDir exe;
     RuntimeSettings settings;
     DeviceImage image;
-    InputState inputs;
     bool connected = true;
     TFDM fdm;
-    PeriodicLogger logger{fdm, settings, image, inputs, [this] { return connected; }, nullptr};
+    PeriodicLogger logger{fdm, settings, image, [this] { return connected; }, nullptr};
+    QList<bool> saving; // savingChanged, in order
 
     Rig() {
         settings.DbDir = exe.path() + QStringLiteral("/db/");
         settings.DbFileName = QStringLiteral("Korvane.db3");
-        fdm.setBusyTimeoutMs(200);
+        QObject::connect(&logger, &PeriodicLogger::savingChanged,
+                         [this](bool on) { saving.append(on); });
     }
     QString db() const { return settings.databasePath(); }
-    void set(std::array<int32_t, 6> regs) {
-        image.regs = regs;
-        inputs = InputState::fromImage(image);
-    }
+    void set(std::array<int32_t, 6> regs) { image.regs = regs; }
     void tick() { logger.TimerDBTimer(); }
+    // A tick, then whatever it left for the event loop (its box).
+    void tickAndSettle() {
+        tick();
+        QCoreApplication::processEvents();
+    }
 };
 
 } // namespace
@@ -75,8 +78,10 @@ private slots:
     void portClosedStoresNothingButOpens();
     void timerDrivesTheTicks();
     void columnNamesInAnyCase();
-    void storeFailuresStopTheLogger_data();
-    void storeFailuresStopTheLogger();
+    void bitsComeFromTheRegistersOfTheTick();
+    void storeFailuresKeepTheLoggerRetrying_data();
+    void storeFailuresKeepTheLoggerRetrying();
+    void aLockDoesNotHoldTheTickForSeconds();
     void unreachableFileIsReportedOncePerOutage();
 };
 
@@ -181,21 +186,41 @@ void TstPeriodicLogger::columnNamesInAnyCase() {
     QCOMPARE(boxes.count(), 0);
 }
 
-void TstPeriodicLogger::storeFailuresStopTheLogger_data() {
+void TstPeriodicLogger::bitsComeFromTheRegistersOfTheTick() {
+    TestSupport::BoxRecorder boxes;
+    Rig rig;
+    Peer peer(rig.db());
+    rig.set({0, 0, 0, 0, 0, 0});
+    rig.tick();
+    // Register 2 changed after the last display pass: the input states the
+    // pass computed are stale, the registers are not.
+    rig.image.reg(2) = 128;
+    rig.image.reg(1) = 1;
+    rig.tick();
+    QCOMPARE(peer.count(), 2);
+    const QStringList row = peer.row("select * from Lectura order by rowid desc limit 1");
+    QCOMPARE(row.mid(1, 16), QStringList({"Si", "-", "-", "-", "-", "-", "-", "-", "-", "-", "-",
+                                          "-", "-", "-", "-", "Si"}));
+    QCOMPARE(row.mid(17, 2), QStringList({"1", "128"}));
+    QCOMPARE(boxes.count(), 0);
+}
+
+void TstPeriodicLogger::storeFailuresKeepTheLoggerRetrying_data() {
     QTest::addColumn<QString>("how");
     QTest::newRow("missing table") << "missing table";
     QTest::newRow("read-only file") << "read-only";
     QTest::newRow("locked file") << "locked";
 }
 
-void TstPeriodicLogger::storeFailuresStopTheLogger() {
+void TstPeriodicLogger::storeFailuresKeepTheLoggerRetrying() {
     QFETCH(QString, how);
     TestSupport::BoxRecorder boxes;
     Rig rig;
     const QString file = rig.db();
+    const RuntimeSettings plain = rig.settings;
     std::unique_ptr<Peer> holder;
     if (how == "missing table") {
-        QVERIFY(Peer(file).exec("drop table Lectura"));
+        QVERIFY(Peer(file).exec("alter table Lectura rename to Lectura_fuera"));
     } else if (how == "read-only") {
         QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup));
         if (::access(QFile::encodeName(file).constData(), W_OK) == 0) {
@@ -214,16 +239,60 @@ void TstPeriodicLogger::storeFailuresStopTheLogger() {
     rig.set({1, 0, 0, 0, 0, 0});
     rig.logger.arm(true, 10);
     rig.tick();
+    QCOMPARE(boxes.count(), 0); // never inside the tick
+    QCoreApplication::processEvents();
     QCOMPARE(boxes.count(), 1);
-    QCOMPARE(boxes.boxes().at(0).text, kFailure);
+    QCOMPARE(boxes.boxes().at(0).text, PeriodicLogger::failureText());
     QCOMPARE(boxes.boxes().at(0).kind, MessageBoxes::Kind::Error);
     QCOMPARE(boxes.boxes().at(0).buttons, MessageBoxes::Buttons::Ok);
-    QVERIFY(!rig.logger.TimerDB->isActive());
+    QVERIFY(rig.logger.TimerDB->isActive());
+    QVERIFY(rig.logger.failing());
+    QCOMPARE(rig.saving, QList<bool>({false}));
 
+    // The outage goes on: no further box, and the logger keeps trying.
+    rig.set({2, 0, 0, 0, 0, 0});
+    rig.tickAndSettle();
+    rig.tickAndSettle();
+    QCOMPARE(boxes.count(), 1);
+    QVERIFY(rig.logger.TimerDB->isActive());
+
+    // The fault ends: the next tick stores the snapshot of that moment.
     holder.reset();
     QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
-    if (how != "missing table")
-        QCOMPARE(Peer(file).count(), 0);
+    rig.settings = plain;
+    if (how == "missing table")
+        QVERIFY(Peer(file).exec("alter table Lectura_fuera rename to Lectura"));
+    rig.tickAndSettle();
+    QCOMPARE(Peer(file).count(), 1);
+    QCOMPARE(Peer(file).row("select Word1 from Lectura").value(0), QStringLiteral("2"));
+    QVERIFY(!rig.logger.failing());
+    QCOMPARE(rig.saving, QList<bool>({false, true}));
+
+    // A later fault is a new outage, with a box of its own.
+    QVERIFY(Peer(file).exec("alter table Lectura rename to Lectura_fuera"));
+    rig.set({3, 0, 0, 0, 0, 0});
+    rig.tickAndSettle();
+    rig.tickAndSettle();
+    QCOMPARE(boxes.count(), 2);
+}
+
+void TstPeriodicLogger::aLockDoesNotHoldTheTickForSeconds() {
+    TestSupport::BoxRecorder boxes;
+    Rig rig;
+    Peer holder(rig.db());
+    QVERIFY(holder.exec("begin exclusive"));
+    rig.set({1, 0, 0, 0, 0, 0});
+    QElapsedTimer clock;
+    clock.start();
+    rig.tick();
+    // Another writer holds the file: the tick gives up after a short wait
+    // (the window does not answer meanwhile) and the next tick tries again.
+    QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(rig.logger.failing());
+    QVERIFY(holder.exec("commit"));
+    rig.tickAndSettle();
+    QCOMPARE(Peer(rig.db()).count(), 1);
+    QCOMPARE(boxes.count(), 1);
 }
 
 void TstPeriodicLogger::unreachableFileIsReportedOncePerOutage() {
@@ -236,7 +305,7 @@ void TstPeriodicLogger::unreachableFileIsReportedOncePerOutage() {
 
     QVERIFY(QDir().rename(dbDir, aside));
     for (int i = 0; i < 3; ++i)
-        rig.tick();
+        rig.tickAndSettle();
     QCOMPARE(boxes.count(), 1);
     QCOMPARE(boxes.lastText(), QStringLiteral("unable to open database file"));
     QCOMPARE(boxes.boxes().at(0).title, QStringLiteral("Korvane Direct 1.2"));
@@ -252,11 +321,11 @@ void TstPeriodicLogger::unreachableFileIsReportedOncePerOutage() {
     // box, and no row goes to the vanished file.
     QVERIFY(QDir().rename(dbDir, aside));
     rig.set({2, 0, 0, 0, 0, 0});
-    rig.tick();
-    rig.tick();
+    rig.tickAndSettle();
+    rig.tickAndSettle();
     QCOMPARE(boxes.count(), 2);
     QVERIFY(QDir().rename(aside, dbDir));
-    rig.tick();
+    rig.tickAndSettle();
     QCOMPARE(Peer(rig.db()).count(), 2);
     QCOMPARE(boxes.count(), 2);
     QVERIFY(rig.logger.TimerDB->isActive());

@@ -20,6 +20,7 @@ class TstPollCycle : public QObject {
         int displayPasses = 0;
         QStringList failures;
         int noisy = 0;
+        QList<QPair<bool, int>> silence; // silenceChanged, with the passes so far
 
         bool start() {
             if (!sim.start())
@@ -36,6 +37,9 @@ class TstPollCycle : public QObject {
             QObject::connect(&poll, &PollCycle::portFailed,
                              [this](const QString &why) { failures << why; });
             QObject::connect(&poll, &PollCycle::noisyReply, [this](int n) { noisy = n; });
+            QObject::connect(&poll, &PollCycle::silenceChanged, [this](bool on) {
+                silence.append({on, displayPasses});
+            });
             if (!port.open())
                 return false;
             poll.Reloj_Principal.start();
@@ -132,15 +136,54 @@ private slots:
         QVERIFY(rig.failures.isEmpty());
     }
 
-    void lateRepliesLandInTheNextStep() {
+    void lateRepliesAreNeverTakenForTheNextRegister() {
         Rig rig;
-        QVERIFY(rig.start());
+        QList<std::array<int32_t, 6>> seen; // the registers at every display pass
+        QObject::connect(&rig.display, &QTimer::timeout,
+                         [&] { seen.append(rig.poll.image().regs); });
+        QVERIFY(rig.start()); // the first chain comes a second later
         QVERIFY(rig.sim.command("analog 1 17"));
         QVERIFY(rig.sim.command("analog 2 34"));
-        QVERIFY(rig.sim.command("mode late 70"));
-        QTRY_VERIFY_WITH_TIMEOUT(rig.displayPasses >= 2, 5000);
-        // Register 4 took the reply meant for register 3.
-        QCOMPARE(rig.poll.image().reg(4), 17);
+        QVERIFY(rig.sim.command("analog 3 51"));
+        QVERIFY(rig.sim.command("analog 4 68"));
+        // Steps are a little over 100 ms apart: each reply lands halfway
+        // between its own read step and the next request.
+        QVERIFY(rig.sim.command("mode late 75"));
+        QTRY_VERIFY_WITH_TIMEOUT(seen.size() >= 4, 8000);
+        // A reply that missed its own read step is dropped before the next
+        // request: a register holds its own value or none, never another's.
+        const std::array<int32_t, 6> own{0, 0, 17, 34, 51, 68};
+        for (const auto &regs : seen) {
+            for (int n = 0; n < 6; ++n)
+                QVERIFY2(regs[n] == 0 || regs[n] == own[n],
+                         qPrintable(QString("register %1 holds %2").arg(n + 1).arg(regs[n])));
+        }
+        QVERIFY(rig.sim.command("mode normal"));
+        QTRY_VERIFY_WITH_TIMEOUT(rig.poll.image().reg(6) == 68, 4000);
+        QCOMPARE(rig.poll.image().reg(3), 17);
+        QCOMPARE(rig.poll.image().reg(4), 34);
+        QCOMPARE(rig.poll.image().reg(5), 51);
+    }
+
+    void silenceIsReportedAfterThreeChainsAndEndsWithAReply() {
+        Rig rig;
+        QVERIFY(rig.start());
+        QVERIFY(rig.sim.command("analog 1 9"));
+        QTRY_VERIFY_WITH_TIMEOUT(rig.poll.image().reg(3) == 9, 3000);
+        QVERIFY(rig.silence.isEmpty());
+        QVERIFY(rig.sim.command("mode silent"));
+        const int passes = rig.displayPasses;
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.silence.isEmpty(), 6000);
+        QCOMPARE(rig.silence.first().first, true);
+        // Three whole chains without a reply; the chain under way when the
+        // controller fell silent may have had its replies still.
+        const int chainsSilent = rig.silence.first().second - passes;
+        QVERIFY2(chainsSilent >= 2 && chainsSilent <= 4, qPrintable(QString::number(chainsSilent)));
+        QCOMPARE(rig.poll.image().reg(3), 9); // the values stay as they were
+        QVERIFY(rig.sim.command("mode normal"));
+        QTRY_COMPARE_WITH_TIMEOUT(rig.silence.size(), 2, 3000);
+        QCOMPARE(rig.silence.last().first, false);
+        QVERIFY(rig.failures.isEmpty());
     }
 
     void closingThePortMidChainFinishesWithoutTraffic() {

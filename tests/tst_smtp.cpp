@@ -47,6 +47,8 @@ private slots:
     void composeConvertsPortFirst();
     void deliveredAndDecoded();
     void authLoginFreshConnectionEachTime();
+    void authenticationFollowsWhatTheServerOffers_data();
+    void authenticationFollowsWhatTheServerOffers();
     void startTlsWithSelfSignedCertificate();
     void failedStartTlsNeverFallsBackToClear();
     void hangingServerTimesOut();
@@ -210,6 +212,54 @@ void TestSmtp::authLoginFreshConnectionEachTime() {
     m.user.clear();
     QVERIFY(!sendMail(m, &error));
     QCOMPARE(server.events("message").size(), 1);
+}
+
+void TestSmtp::authenticationFollowsWhatTheServerOffers_data() {
+    QTest::addColumn<QStringList>("server");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("delivered");
+    QTest::addColumn<QString>("mechanism"); // of the accepted AUTH, empty for none
+    QTest::addColumn<int>("connections");
+    const QStringList auth{"--auth", "operador:s3creta"};
+    QTest::newRow("LOGIN and PLAIN: LOGIN") << auth << "s3creta" << true << "LOGIN" << 1;
+    QTest::newRow("PLAIN only") << (auth + QStringList{"--mechanisms", "PLAIN"}) << "s3creta"
+                                << true << "PLAIN" << 2;
+    QTest::newRow("PLAIN only, wrong password")
+        << (auth + QStringList{"--mechanisms", "PLAIN"}) << "mala" << false << "" << 2;
+    QTest::newRow("no AUTH offered")
+        << QStringList{"--no-auth-offer"} << "s3creta" << true << "" << 1;
+    QTest::newRow("only an unknown mechanism")
+        << (auth + QStringList{"--mechanisms", "XTEST", "--auth-optional"}) << "s3creta" << true
+        << "" << 2;
+}
+
+void TestSmtp::authenticationFollowsWhatTheServerOffers() {
+    QFETCH(QStringList, server);
+    QFETCH(QString, password);
+    QFETCH(bool, delivered);
+    QFETCH(QString, mechanism);
+    QFETCH(int, connections);
+    SmtpSink sink(server);
+    MailMessage m = messageTo(sink.port());
+    m.user = QStringLiteral("operador");
+    m.password = password;
+    QString error;
+    QVERIFY2(sendMail(m, &error) == delivered, qPrintable(error));
+    if (delivered) {
+        QVERIFY(sink.waitFor("message", 1));
+        const QJsonValue auth = sink.events("message").first().value("auth");
+        QCOMPARE(auth.toString(), mechanism.isEmpty() ? QString() : QStringLiteral("operador"));
+    }
+    sink.readNow(200);
+    QStringList accepted, tried;
+    for (const QJsonObject &e : sink.events("auth")) {
+        tried << e.value("mechanism").toString();
+        if (e.value("ok").toBool())
+            accepted << e.value("mechanism").toString();
+    }
+    QCOMPARE(accepted, mechanism.isEmpty() ? QStringList() : QStringList{mechanism});
+    QVERIFY2(!tried.contains("XTEST"), qPrintable(tried.join(',')));
+    QCOMPARE(int(sink.events("connect").size()), connections);
 }
 
 void TestSmtp::startTlsWithSelfSignedCertificate() {

@@ -16,19 +16,34 @@ fi
 
 # A local mail sink receives the e-mail notices of inputs 15 and 16.
 mail_log="$KORVANE_BUILD/korvane_mail.log"
-"$KORVANE_PY" "$KORVANE_REPO/tools/mail-server.py" --port 2525 > "$mail_log" 2>&1 &
-mail_pid=$!
+mail_pid=""
+if ! "$KORVANE_PY" -c "import aiosmtpd" 2> /dev/null; then
+    echo "Aviso: falta el módulo de Python aiosmtpd (paquete python3-aiosmtpd);" \
+        "el buzón local no se inicia y los avisos por correo fallarán." >&2
+else
+    "$KORVANE_PY" "$KORVANE_REPO/tools/mail-server.py" --port 2525 > "$mail_log" 2>&1 &
+    mail_pid=$!
+    sleep 0.5
+    if ! kill -0 "$mail_pid" 2> /dev/null; then
+        echo "Aviso: el buzón local no pudo iniciarse en el puerto 2525:" >&2
+        cat "$mail_log" >&2
+        mail_pid=""
+    fi
+fi
 control="$KORVANE_BUILD/korvane-sim.ctl"
-trap 'korvane_stop_sim; kill "$mail_pid" 2> /dev/null || true; rm -f "$control"' EXIT
+trap 'korvane_stop_sim; [ -z "$mail_pid" ] || kill "$mail_pid" 2> /dev/null || true; rm -f "$control"' EXIT
 korvane_start_sim --demo --control "$control"
 korvane_prepare_config
 
 cat <<EOF
-Para mover el controlador simulado desde otra terminal:
+La planta de demostración: los botones arrancan y paran los equipos (el
+botón N cambia la entrada N), el nivel, la presión, la temperatura y el
+caudal varían solos. Para mover el controlador simulado desde otra terminal:
   echo "in 15 1" > $control     # aviso 1 por correo (llega a $mail_log)
   echo "in 16 1" > $control     # alarma sonora y aviso 2
   echo "in 16 0" > $control     # fin de la alarma
-  echo "mode noise" > $control  # ruido en la linea ("mode normal" para volver)
+  echo "in 14 1" > $control     # parada de emergencia (lámpara roja)
+  echo "mode noise" > $control  # ruido en la línea ("mode normal" para volver)
 EOF
 
 echo "Iniciando Korvane Direct. Para leer el equipo: menú Conexión > Conectar."

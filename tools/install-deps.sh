@@ -12,9 +12,10 @@ PKGS=(
   libcurl4-openssl-dev
   libsdl2-mixer-dev
   python3 python3-aiosmtpd openssl
-  xvfb xauth x11-apps imagemagick poppler-utils
+  xvfb xauth x11-apps x11-utils imagemagick poppler-utils
   fonts-liberation fonts-dejavu-core fonts-dejavu
   sox libsox-fmt-mp3
+  dpkg-dev file desktop-file-utils
 )
 missing=()
 for p in "${PKGS[@]}"; do

@@ -110,6 +110,10 @@ export DISPLAY="$display"
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
 export SDL_AUDIODRIVER=dummy
+# A temporary folder of its own: the single-copy mark of a program started
+# elsewhere on this machine (another work tree, a test) must not stop it.
+export TMPDIR="$KORVANE_BUILD/tmp"
+mkdir -p "$TMPDIR"
 
 korvane_start_sim --demo
 [ "$exe" != "$KORVANE_EXE" ] || korvane_prepare_config

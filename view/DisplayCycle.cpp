@@ -2,11 +2,12 @@
 
 #include "app/RuntimeSettings.h"
 #include "common/AppError.h"
+#include "common/AppInfo.h"
 #include "common/Guard.h"
+#include "common/MessageBoxes.h"
 #include "device/DeviceImage.h"
 #include "view/PanelFormat.h"
 
-#include <QCoreApplication>
 #include <QLocale>
 
 DisplayCycle::DisplayCycle(const RuntimeSettings &settings, const DeviceImage &image,
@@ -45,10 +46,12 @@ void DisplayCycle::updateIcons() {
             m_surface.setIconPicture(n, m_pictures.get(path));
             m_reportedPictures.remove(path);
         } catch (const AppError &e) {
-            // Once per file, not every 100 ms; the rest of the pass goes on.
+            // Once per file, not every 100 ms; the rest of the pass goes on,
+            // and the box waits until the pass is over.
             if (!m_reportedPictures.contains(path)) {
                 m_reportedPictures.insert(path);
-                guarded(m_boxParent, [&] { throw e; });
+                MessageBoxes::post(m_boxParent, MessageBoxes::Kind::Error, AppInfo::title(),
+                                   e.text());
             }
         }
     }
@@ -59,7 +62,8 @@ void DisplayCycle::Reloj_GraficosTimer() {
     m_inputs = InputState::fromImage(m_image);
     updateIcons();
     if (m_triggers)
-        guarded(m_boxParent, [this] { m_triggers(m_inputs); });
-    QCoreApplication::processEvents();
+        guardedReportLater(m_boxParent, [this] { m_triggers(m_inputs); });
+    // Captions and pictures are painted once the pass has returned to the
+    // event loop; nothing else runs inside the pass.
     Reloj_Graficos.stop();
 }

@@ -43,3 +43,99 @@ CREATE INDEX Escritura_Bit5 ON Escritura (Bit5);
 CREATE INDEX Escritura_Bit6 ON Escritura (Bit6);
 CREATE INDEX Escritura_Bit7 ON Escritura (Bit7);
 CREATE INDEX Escritura_Bit8 ON Escritura (Bit8);
+
+-- Summary of Lectura per minute and per hour for the trend window, kept by
+-- the trigger below as the logger stores rows, so that a plot of months of
+-- rows reads a few thousand summary rows instead of every row. For each
+-- analog word (Word3..Word6): the last value stored in the period and the
+-- lowest and highest value other than 0 (0 is "no value"; NULL when every
+-- row held 0). Si and No: bit n-1 set when input n was on (off) in some row
+-- of the period; UltEnt: the inputs of the last row. A file without these
+-- tables still works: the trend window then reads the rows themselves.
+CREATE TABLE LecturaMinuto (
+    Minuto TEXT PRIMARY KEY, -- first 16 characters of Fecha: yyyy-mm-dd hh:mm
+    Filas INTEGER NOT NULL,
+    Ult3 INTEGER, Ult4 INTEGER, Ult5 INTEGER, Ult6 INTEGER,
+    Min3 INTEGER, Min4 INTEGER, Min5 INTEGER, Min6 INTEGER,
+    Max3 INTEGER, Max4 INTEGER, Max5 INTEGER, Max6 INTEGER,
+    Si INTEGER NOT NULL, No INTEGER NOT NULL, UltEnt INTEGER NOT NULL
+) WITHOUT ROWID;
+
+CREATE TABLE LecturaHora (
+    Hora TEXT PRIMARY KEY, -- first 13 characters of Fecha: yyyy-mm-dd hh
+    Filas INTEGER NOT NULL,
+    Ult3 INTEGER, Ult4 INTEGER, Ult5 INTEGER, Ult6 INTEGER,
+    Min3 INTEGER, Min4 INTEGER, Min5 INTEGER, Min6 INTEGER,
+    Max3 INTEGER, Max4 INTEGER, Max5 INTEGER, Max6 INTEGER,
+    Si INTEGER NOT NULL, No INTEGER NOT NULL, UltEnt INTEGER NOT NULL
+) WITHOUT ROWID;
+
+CREATE TRIGGER LecturaResumen AFTER INSERT ON Lectura
+BEGIN
+    INSERT INTO LecturaMinuto (Minuto, Filas, Ult3, Ult4, Ult5, Ult6,
+        Min3, Min4, Min5, Min6, Max3, Max4, Max5, Max6, Si, No, UltEnt)
+    SELECT substr(NEW.Fecha, 1, 16), 1, NEW.Word3, NEW.Word4, NEW.Word5, NEW.Word6,
+        nullif(NEW.Word3, 0), nullif(NEW.Word4, 0), nullif(NEW.Word5, 0), nullif(NEW.Word6, 0),
+        nullif(NEW.Word3, 0), nullif(NEW.Word4, 0), nullif(NEW.Word5, 0), nullif(NEW.Word6, 0),
+        e, (~e) & 65535, e
+    FROM (SELECT
+            (coalesce(NEW.Bit1 = 'Si', 0) << 0) | (coalesce(NEW.Bit2 = 'Si', 0) << 1) |
+            (coalesce(NEW.Bit3 = 'Si', 0) << 2) | (coalesce(NEW.Bit4 = 'Si', 0) << 3) |
+            (coalesce(NEW.Bit5 = 'Si', 0) << 4) | (coalesce(NEW.Bit6 = 'Si', 0) << 5) |
+            (coalesce(NEW.Bit7 = 'Si', 0) << 6) | (coalesce(NEW.Bit8 = 'Si', 0) << 7) |
+            (coalesce(NEW.Bit9 = 'Si', 0) << 8) | (coalesce(NEW.Bit10 = 'Si', 0) << 9) |
+            (coalesce(NEW.Bit11 = 'Si', 0) << 10) | (coalesce(NEW.Bit12 = 'Si', 0) << 11) |
+            (coalesce(NEW.Bit13 = 'Si', 0) << 12) | (coalesce(NEW.Bit14 = 'Si', 0) << 13) |
+            (coalesce(NEW.Bit15 = 'Si', 0) << 14) | (coalesce(NEW.Bit16 = 'Si', 0) << 15) AS e)
+    WHERE NEW.Fecha IS NOT NULL
+    ON CONFLICT (Minuto) DO UPDATE SET
+        Filas = Filas + 1,
+        Ult3 = excluded.Ult3,
+        Ult4 = excluded.Ult4,
+        Ult5 = excluded.Ult5,
+        Ult6 = excluded.Ult6,
+        Min3 = coalesce(min(Min3, excluded.Min3), Min3, excluded.Min3),
+        Min4 = coalesce(min(Min4, excluded.Min4), Min4, excluded.Min4),
+        Min5 = coalesce(min(Min5, excluded.Min5), Min5, excluded.Min5),
+        Min6 = coalesce(min(Min6, excluded.Min6), Min6, excluded.Min6),
+        Max3 = coalesce(max(Max3, excluded.Max3), Max3, excluded.Max3),
+        Max4 = coalesce(max(Max4, excluded.Max4), Max4, excluded.Max4),
+        Max5 = coalesce(max(Max5, excluded.Max5), Max5, excluded.Max5),
+        Max6 = coalesce(max(Max6, excluded.Max6), Max6, excluded.Max6),
+        Si = Si | excluded.Si,
+        No = No | excluded.No,
+        UltEnt = excluded.UltEnt;
+    INSERT INTO LecturaHora (Hora, Filas, Ult3, Ult4, Ult5, Ult6,
+        Min3, Min4, Min5, Min6, Max3, Max4, Max5, Max6, Si, No, UltEnt)
+    SELECT substr(NEW.Fecha, 1, 13), 1, NEW.Word3, NEW.Word4, NEW.Word5, NEW.Word6,
+        nullif(NEW.Word3, 0), nullif(NEW.Word4, 0), nullif(NEW.Word5, 0), nullif(NEW.Word6, 0),
+        nullif(NEW.Word3, 0), nullif(NEW.Word4, 0), nullif(NEW.Word5, 0), nullif(NEW.Word6, 0),
+        e, (~e) & 65535, e
+    FROM (SELECT
+            (coalesce(NEW.Bit1 = 'Si', 0) << 0) | (coalesce(NEW.Bit2 = 'Si', 0) << 1) |
+            (coalesce(NEW.Bit3 = 'Si', 0) << 2) | (coalesce(NEW.Bit4 = 'Si', 0) << 3) |
+            (coalesce(NEW.Bit5 = 'Si', 0) << 4) | (coalesce(NEW.Bit6 = 'Si', 0) << 5) |
+            (coalesce(NEW.Bit7 = 'Si', 0) << 6) | (coalesce(NEW.Bit8 = 'Si', 0) << 7) |
+            (coalesce(NEW.Bit9 = 'Si', 0) << 8) | (coalesce(NEW.Bit10 = 'Si', 0) << 9) |
+            (coalesce(NEW.Bit11 = 'Si', 0) << 10) | (coalesce(NEW.Bit12 = 'Si', 0) << 11) |
+            (coalesce(NEW.Bit13 = 'Si', 0) << 12) | (coalesce(NEW.Bit14 = 'Si', 0) << 13) |
+            (coalesce(NEW.Bit15 = 'Si', 0) << 14) | (coalesce(NEW.Bit16 = 'Si', 0) << 15) AS e)
+    WHERE NEW.Fecha IS NOT NULL
+    ON CONFLICT (Hora) DO UPDATE SET
+        Filas = Filas + 1,
+        Ult3 = excluded.Ult3,
+        Ult4 = excluded.Ult4,
+        Ult5 = excluded.Ult5,
+        Ult6 = excluded.Ult6,
+        Min3 = coalesce(min(Min3, excluded.Min3), Min3, excluded.Min3),
+        Min4 = coalesce(min(Min4, excluded.Min4), Min4, excluded.Min4),
+        Min5 = coalesce(min(Min5, excluded.Min5), Min5, excluded.Min5),
+        Min6 = coalesce(min(Min6, excluded.Min6), Min6, excluded.Min6),
+        Max3 = coalesce(max(Max3, excluded.Max3), Max3, excluded.Max3),
+        Max4 = coalesce(max(Max4, excluded.Max4), Max4, excluded.Max4),
+        Max5 = coalesce(max(Max5, excluded.Max5), Max5, excluded.Max5),
+        Max6 = coalesce(max(Max6, excluded.Max6), Max6, excluded.Max6),
+        Si = Si | excluded.Si,
+        No = No | excluded.No,
+        UltEnt = excluded.UltEnt;
+END;

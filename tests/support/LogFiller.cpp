@@ -35,6 +35,22 @@ bool exec(sqlite3 *db, const char *sql, QString *error) {
     return false;
 }
 
+// A statement's text without the comments that lead it.
+QString withoutLeadingComments(QString text) {
+    for (;;) {
+        text = text.trimmed();
+        if (text.startsWith("--")) {
+            const qsizetype end = text.indexOf(u'\n');
+            text = end < 0 ? QString() : text.mid(end + 1);
+        } else if (text.startsWith("/*")) {
+            const qsizetype end = text.indexOf("*/");
+            text = end < 0 ? QString() : text.mid(end + 2);
+        } else {
+            return text;
+        }
+    }
+}
+
 void formatFecha(time_t t, char *out) {
     struct tm parts;
     gmtime_r(&t, &parts);
@@ -74,8 +90,14 @@ bool make(const QString &path, const Options &options, QString *error) {
         }
         if (!stmt)
             continue;
-        const QString text = QString::fromUtf8(sqlite3_sql(stmt)).trimmed();
-        if (text.startsWith("CREATE INDEX", Qt::CaseInsensitive)) {
+        const QString text = withoutLeadingComments(QString::fromUtf8(sqlite3_sql(stmt)));
+        const bool log = text.startsWith("CREATE TABLE Lectura ", Qt::CaseInsensitive) ||
+                         text.startsWith("CREATE TABLE Escritura ", Qt::CaseInsensitive);
+        const bool summary = text.startsWith("CREATE TRIGGER", Qt::CaseInsensitive) ||
+                             (text.startsWith("CREATE TABLE", Qt::CaseInsensitive) && !log);
+        if (summary && !options.summaries) {
+            // left out
+        } else if (text.startsWith("CREATE INDEX", Qt::CaseInsensitive)) {
             if (options.sortIndexes || text.contains("_Fecha"))
                 indexes << text;
         } else {

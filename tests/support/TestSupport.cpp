@@ -1,32 +1,112 @@
 #include "tests/support/TestSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 
 #include <sqlite3.h>
+#include <time.h>
 
 namespace TestSupport {
 
 BoxRecorder::BoxRecorder() {
     MessageBoxes::setHandler([this](const MessageBoxes::Box &box) {
+        const double now = monotonicNow();
         m_boxes.append(box);
-        if (!m_queued.empty()) {
-            const auto answer = m_queued.front();
-            m_queued.pop_front();
-            return answer;
+        m_openedAt.append(now);
+        m_closedAt.append(now);
+        const int serial = m_cleared + int(m_boxes.size()) - 1;
+        const MessageBoxes::Answer answer = answerFor(box);
+        if (m_hold != Hold::None) {
+            holdOpen(box, answer);
+            const int index = serial - m_cleared; // clear() may have run meanwhile
+            if (index >= 0 && index < m_closedAt.size())
+                m_closedAt[index] = monotonicNow();
         }
-        if (box.buttons == MessageBoxes::Buttons::YesNo)
-            return m_defaultYesNo;
-        if (box.buttons == MessageBoxes::Buttons::Yes)
-            return MessageBoxes::Answer::Yes;
-        return MessageBoxes::Answer::Ok;
+        return answer;
     });
 }
 
 BoxRecorder::~BoxRecorder() {
+    release();
+    // Boxes already posted from a handler come here, not to the screen of
+    // the next test.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
     MessageBoxes::setHandler({});
+}
+
+MessageBoxes::Answer BoxRecorder::answerFor(const MessageBoxes::Box &box) {
+    if (!m_queued.empty()) {
+        const auto answer = m_queued.front();
+        m_queued.pop_front();
+        return answer;
+    }
+    if (box.buttons == MessageBoxes::Buttons::YesNo)
+        return m_defaultYesNo;
+    if (box.buttons == MessageBoxes::Buttons::Yes)
+        return MessageBoxes::Answer::Yes;
+    return MessageBoxes::Answer::Ok;
+}
+
+void BoxRecorder::holdOpen(const MessageBoxes::Box &box, MessageBoxes::Answer answer) {
+    QPointer<QMessageBox> shown = MessageBoxes::build(box);
+    m_open.append(shown);
+    m_openAnswers.append(answer);
+    m_mostOpen = qMax(m_mostOpen, int(m_open.size()));
+
+    QTimer closer;
+    closer.setSingleShot(true);
+    QObject::connect(&closer, &QTimer::timeout, shown.data(), [shown, answer] {
+        if (shown)
+            shown->done(MessageBoxes::resultFor(answer));
+    });
+    if (m_hold == Hold::For)
+        closer.start(m_holdMs);
+    if (m_whileOpen) {
+        // Once the box's own event loop runs.
+        QTimer::singleShot(0, shown.data(), [this, shown] {
+            if (shown && shown->isVisible() && m_whileOpen)
+                m_whileOpen(shown.data());
+        });
+    }
+    shown->exec();
+
+    const int at = int(m_open.indexOf(shown));
+    if (at >= 0) {
+        m_open.removeAt(at);
+        m_openAnswers.removeAt(at);
+    }
+    delete shown.data();
+}
+
+void BoxRecorder::holdOpenFor(int ms) {
+    m_hold = Hold::For;
+    m_holdMs = ms;
+}
+
+void BoxRecorder::holdOpenUntilReleased() {
+    m_hold = Hold::UntilReleased;
+}
+
+void BoxRecorder::answerAtOnce() {
+    m_hold = Hold::None;
+}
+
+void BoxRecorder::release() {
+    for (int i = 0; i < m_open.size(); ++i) {
+        if (m_open[i])
+            m_open[i]->done(MessageBoxes::resultFor(m_openAnswers[i]));
+    }
+}
+
+void BoxRecorder::clear() {
+    m_cleared += int(m_boxes.size());
+    m_boxes.clear();
+    m_openedAt.clear();
+    m_closedAt.clear();
 }
 
 int BoxRecorder::countText(const QString &text) const {
@@ -34,6 +114,12 @@ int BoxRecorder::countText(const QString &text) const {
     for (const auto &box : m_boxes)
         n += box.text == text ? 1 : 0;
     return n;
+}
+
+double monotonicNow() {
+    timespec ts{};
+    ::clock_gettime(CLOCK_MONOTONIC, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
 }
 
 namespace {

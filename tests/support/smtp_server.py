@@ -7,7 +7,11 @@ data as latin-1 text of the raw bytes, the header names in order and the
 subject, sender, recipients and body as Python's e-mail parser decodes them,
 tls, auth user, time). Modes:
 
-  --auth USER:PASSWORD   AUTH LOGIN required before MAIL
+  --auth USER:PASSWORD   AUTH required before MAIL (LOGIN and PLAIN offered)
+  --mechanisms A,B       offer only these AUTH mechanisms; a name the server
+                         does not know (XTEST) is offered and always refused
+  --auth-optional        with --auth: offer AUTH but take mail without it
+  --no-auth-offer        no AUTH in the EHLO reply at all
   --tls CERT KEY         offers STARTTLS; AUTH only inside TLS
   --hang                 accepts connections and never answers
   --bad-starttls         offers STARTTLS, answers 220, then breaks the handshake
@@ -25,11 +29,22 @@ import sys
 import time
 import warnings
 
-from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
+from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword, auth_mechanism
 
 
 def emit(**event):
     print(json.dumps(event), flush=True)
+
+
+BUILTIN_MECHANISMS = ("LOGIN", "PLAIN")
+
+
+def refuse_mechanism(name):
+    @auth_mechanism(name)
+    async def refuse(server, args):
+        emit(event="auth", user=None, ok=False, mechanism=name, tls=server.session.ssl is not None)
+        return AuthResult(success=False, handled=False)
+    return refuse
 
 
 class Recorder:
@@ -106,6 +121,9 @@ async def main():
     parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"))
     parser.add_argument("--hang", action="store_true")
     parser.add_argument("--bad-starttls", action="store_true")
+    parser.add_argument("--mechanisms")
+    parser.add_argument("--auth-optional", action="store_true")
+    parser.add_argument("--no-auth-offer", action="store_true")
     args = parser.parse_args()
 
     loop = asyncio.get_running_loop()
@@ -118,11 +136,22 @@ async def main():
         if args.tls:
             context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
             context.load_cert_chain(args.tls[0], args.tls[1])
-        kwargs = dict(hostname="smtp.test", tls_context=context, auth_require_tls=bool(context))
+        # Without TLS, AUTH is offered unless told otherwise: outside TLS only
+        # a server that requires TLS for it keeps it out of the EHLO reply.
+        kwargs = dict(hostname="smtp.test", tls_context=context,
+                      auth_require_tls=bool(context) or args.no_auth_offer)
+        handler = Recorder()
         if args.auth:
             user, password = args.auth.split(":", 1)
-            kwargs.update(auth_required=True, authenticator=make_authenticator(user, password))
-        server = await loop.create_server(lambda: RecordingSMTP(Recorder(), loop=loop, **kwargs),
+            kwargs.update(auth_required=not args.auth_optional,
+                          authenticator=make_authenticator(user, password))
+        if args.mechanisms:
+            wanted = [m.strip().upper() for m in args.mechanisms.split(",") if m.strip()]
+            kwargs.update(auth_exclude_mechanism=[m for m in BUILTIN_MECHANISMS if m not in wanted])
+            for name in wanted:
+                if name not in BUILTIN_MECHANISMS:
+                    setattr(handler, "auth_" + name.replace("-", "__"), refuse_mechanism(name))
+        server = await loop.create_server(lambda: RecordingSMTP(handler, loop=loop, **kwargs),
                                           "127.0.0.1", 0)
     print("PORT %d" % server.sockets[0].getsockname()[1], flush=True)
     async with server:

@@ -18,6 +18,8 @@ QImage database(bool saving);
 // Backgrounds, 700 x 530.
 QImage welcome();
 QImage noImage();
+// The demo's plant screen, with places for its lamps and panels.
+QImage plantScreen();
 // Placeholder for an icon, 64 x 64.
 QImage noImageIcon();
 
@@ -27,6 +29,11 @@ QImage trayIcon();
 QImage productPicture();
 // The 885 x 46 banner at the top of the main window.
 QImage banner();
+
+// The configuration editor's corner picture, 164 x 112, and its help
+// badge, 24 x 24, transparent around it.
+QImage editorCorner();
+QImage helpBadge();
 
 // Frames of the "Envio de Comando" animation, on white.
 QList<QImage> waitFrames();

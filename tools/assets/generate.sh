@@ -2,6 +2,7 @@
 # Regenerates every picture and the alarm sound under assets/ (except db/):
 #   img/*           pictures installed beside the program
 #   builtin/*       pictures compiled in through assets/resources.qrc
+#   icons/hicolor/* the desktop's application icon
 #   alarm/Alarma.mp3
 # Needs qt6-base-dev, cmake, ninja-build, imagemagick, sox, libsox-fmt-mp3.
 # Usage: tools/assets/generate.sh [BUILD_DIR]

@@ -52,6 +52,7 @@ int main(int argc, char **argv) {
     ok &= save(lamp(LampColour::Off), out.filePath("img/Luz_No.png"), lampSize);
     ok &= save(lamp(LampColour::Green), out.filePath("img/Luz_Si.png"), lampSize);
     ok &= save(noImage(), out.filePath("img/noimage.jpg"), screen);
+    ok &= save(plantScreen(), out.filePath("img/planta.jpg"), screen);
     ok &= save(noImageIcon(), out.filePath("img/noimage.png"), lampSize);
     ok &= save(connector(true), out.filePath("img/comon.png"), indicatorSize);
     ok &= save(comOff, out.filePath("img/comoff.png"), indicatorSize);
@@ -65,6 +66,13 @@ int main(int argc, char **argv) {
     ok &= save(dbOff, out.filePath("builtin/dboff.png"), indicatorSize);
     ok &= save(trayIcon(), out.filePath("builtin/tray.png"), QSize(32, 32));
     ok &= save(productPicture(), out.filePath("builtin/product.png"), lampSize);
+    ok &= save(editorCorner(), out.filePath("builtin/editor_corner.png"), QSize(164, 112));
+    ok &= save(helpBadge(), out.filePath("builtin/help.png"), QSize(24, 24));
+    // The desktop's application icon in the standard hicolor sizes.
+    for (int s : {16, 24, 32, 48, 64, 128, 256})
+        ok &= save(productMark(s),
+                   out.filePath(QString("icons/hicolor/%1x%1/apps/korvane-direct.png").arg(s)),
+                   QSize(s, s));
 
     const QList<QImage> wait = waitFrames();
     for (int i = 0; i < wait.size(); ++i)

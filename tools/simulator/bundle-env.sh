@@ -21,6 +21,26 @@ korvane_build() {
     cmake --build "$KORVANE_BUILD" -j2
 }
 
+# Places of the lamps and panels on the demo's plant picture (img/planta.jpg,
+# drawn by tools/assets/Plant.cpp): each running lamp beside its equipment,
+# each panel beside its instrument, inputs 9 to 16 in the alarm strip.
+korvane_demo_layout() {
+    local icons=(168,138 168,362 446,112 253,196 423,308 508,46 90,46 300,46)
+    local panels=(500,270 536,204 10,346 536,400)
+    local n
+    for n in $(seq 1 16); do
+        local at
+        if [ "$n" -le 8 ]; then at=${icons[$((n - 1))]}; else at=$((18 + 86 * (n - 9))),455; fi
+        echo "Icono${n}X=${at%,*}"
+        echo "Icono${n}Y=${at#*,}"
+    done
+    for n in 1 2 3 4; do
+        local at=${panels[$((n - 1))]}
+        echo "Panel${n}X=${at%,*}"
+        echo "Panel${n}Y=${at#*,}"
+    done
+}
+
 # A demo Config.ini when there is none; otherwise only [Puertos] is touched.
 korvane_prepare_config() {
     local ini="$KORVANE_BUNDLE/Config.ini"
@@ -40,31 +60,40 @@ RecordTime=0
 
 [BotonesMenu]
 Boton1=Si
-Txt1=Bomba 1
+Txt1=Bomba B-1
 Boton2=Si
-Txt2=Bomba 2
+Txt2=Bomba B-2
 Boton3=Si
 Txt3=Agitador
 Boton4=Si
-Txt4=Válvula 1
+Txt4=Válvula V-1
 Boton5=Si
-Txt5=Válvula 2
+Txt5=Válvula V-2
 Boton6=Si
 Txt6=Compresor
 Boton7=Si
-Txt7=Ventilador
+Txt7=Ventilación
 Boton8=Si
-Txt8=Luces
+Txt8=Iluminación
+
+[ImagenFondo]
+Imagen=$KORVANE_BUNDLE/img/planta.jpg
 
 [Iconos]
-$(for n in $(seq 1 16); do echo "Ico$n=Si"; done)
+$(for n in $(seq 1 16); do
+    on=Luz_Si.png
+    [ "$n" -gt 8 ] && on=Luz_Roja.png
+    echo "Ico$n=Si"
+    echo "Off$n=$KORVANE_BUNDLE/img/Luz_No.png"
+    echo "On$n=$KORVANE_BUNDLE/img/$on"
+done)
 
 [Paneles]
 Panel1=Si
 Decimal1=1
 A1=100
 B1=255
-C1=-20
+C1=0
 Unidad1=°C
 Panel2=Si
 Decimal2=2
@@ -80,20 +109,13 @@ C3=0
 Unidad3=%
 Panel4=Si
 Decimal4=1
-A4=50
+A4=60
 B4=255
 C4=0
 Unidad4=m3/h
 
 [Pantalla]
-Panel1X=20
-Panel1Y=200
-Panel2X=190
-Panel2Y=200
-Panel3X=360
-Panel3Y=200
-Panel4X=530
-Panel4Y=200
+$(korvane_demo_layout)
 
 [Alarmas]
 Alarma1=1

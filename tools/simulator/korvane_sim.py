@@ -120,6 +120,10 @@ class Output:
                 self.broken = True
 
 
+def clamp_byte(value):
+    return max(0, min(255, int(round(value))))
+
+
 class Controller:
     """Inputs, analog values and outputs of the simulated device."""
 
@@ -134,6 +138,9 @@ class Controller:
         self.unknown = 0
         self.demo = False
         self.demo_start = time.monotonic()
+        self.demo_last = 0.0
+        self.level = 120.0
+        self.pressure = 180.0
 
     def register(self, number):
         if number == 0x18:
@@ -149,10 +156,9 @@ class Controller:
         self.outputs = word
         self.out.line("OUT %.6f %02X" % (t, word))
         if self.demo:
-            # A pulse on output N (1..6) toggles the relay read back on input 8 + N.
-            for n in range(6):
-                if rising & (1 << n):
-                    self.inputs ^= 1 << (8 + n)
+            # A pulse on output N starts or stops the equipment whose running
+            # contact is input N.
+            self.inputs ^= rising & 0xFF
 
     def answer(self, frame, t):
         """The bytes to send back for one received line, or None."""
@@ -179,20 +185,41 @@ class Controller:
         return reply
 
     def demo_tick(self, now):
+        """One step of the demo plant: a water tank drained by two pumps into a
+        stirred, aerated reactor (inputs 1..8 are the running contacts of pump 1,
+        pump 2, agitator, valve 1, valve 2, compressor, fan and lights)."""
+        dt = min(1.0, now - self.demo_last) if self.demo_last else 0.2
+        self.demo_last = now
+        running = lambda n: bool(self.inputs & (1 << (n - 1)))
+        pumps = running(1) + running(2)
+        flowing = pumps > 0 and running(4)
+        # Level: a steady inflow, drained while a pump runs through valve 1.
+        self.level += dt * (2.0 - (3.2 * pumps if flowing else 0.0))
+        self.level = max(5.0, min(250.0, self.level))
+        # Pressure of the air line: the compressor builds it, the diffuser uses it.
+        target = 200.0 if running(6) else 30.0
+        self.pressure += (target - self.pressure) * min(1.0, dt / 8.0)
+        # Reactor temperature: slow daily-like swing, warmer while stirred.
         t = now - self.demo_start
-        periods = (23.0, 37.0, 53.0, 71.0)
-        for i, p in enumerate(periods):
-            self.analog[i] = int(round(127.5 + 120 * math.sin(2 * math.pi * t / p + i)))
-        # Inputs 1..4 blink on their own; 5..8 follow the level of the first analog value.
-        low = 0
-        for i, p in enumerate((2.0, 3.0, 5.0, 7.0)):
-            if int(t / p) % 2:
-                low |= 1 << i
-        level = self.analog[0]
-        for i in range(4):
-            if level > 60 * (i + 1):
-                low |= 1 << (4 + i)
-        self.inputs = (self.inputs & 0xFF00) | low
+        temp = 130 + 25 * math.sin(2 * math.pi * t / 97.0) + (12 if running(3) else 0)
+        flow = (95 * pumps if flowing and running(5) else 0) + 12 * math.sin(t / 3.0)
+        jitter = lambda: random.uniform(-1.5, 1.5)
+        self.analog = [
+            clamp_byte(temp + jitter()),
+            clamp_byte(self.pressure + jitter()),
+            clamp_byte(self.level),
+            clamp_byte(max(2.0, flow + jitter())),
+        ]
+        # Level and pressure switches: inputs 9 (high level), 10 (low level)
+        # and 13 (high pressure); the others follow the control commands.
+        switches = 0
+        if self.analog[2] > 225:
+            switches |= 1 << 8
+        if self.analog[2] < 35:
+            switches |= 1 << 9
+        if self.analog[1] > 235:
+            switches |= 1 << 12
+        self.inputs = (self.inputs & ~0x1300) | switches
 
     def status(self):
         return "STATUS inputs=%04X analog=%s outputs=%02X frames=%d unknown=%d" % (
@@ -283,6 +310,9 @@ class Simulator:
                 raise SystemExit("--analog wants four values 0..255")
             self.ctl.analog = values
         self.ctl.demo = args.demo
+        if args.demo and args.inputs is None:
+            # Pump 1, agitator, both valves, compressor and fan running.
+            self.ctl.inputs = 0x007D
 
     # -- pty ---------------------------------------------------------------
 
@@ -561,7 +591,9 @@ def main():
     parser.add_argument("--inputs", help="initial inputs, 4 hex digits (input 16 = top bit)")
     parser.add_argument("--analog", help="initial analog values a,b,c,d (0..255)")
     parser.add_argument("--control", help="named pipe to read control commands from (made if missing)")
-    parser.add_argument("--demo", action="store_true", help="vary values and inputs by itself")
+    parser.add_argument("--demo", action="store_true",
+                        help="run a small water plant: values vary, command pulses start and "
+                        "stop equipment (output N toggles input N)")
     parser.add_argument("--stdin-eof-exits", action="store_true",
                         help="exit when standard input closes")
     args = parser.parse_args()
