@@ -20,6 +20,7 @@ const QString kCommFailure = QStringLiteral(
 }
 
 void TFMain::Conectar1Click() {
+    stopReconnecting();
     m_poll->resetNoiseCount();
     m_poll->resetLinkWatch();
     Lbl_Ruido->hide();
@@ -63,6 +64,7 @@ void TFMain::ConfigComunicacion1Click() {
             return;
         stopPolling();
     }
+    stopReconnecting(); // the operator is changing the port settings
     auto *editor = new TFConfig(
         m_settings.ExeDir, m_player.get(), [this](const AppliedSettings &s) { applySettings(s); },
         this);
@@ -73,11 +75,28 @@ void TFMain::ConfigComunicacion1Click() {
 void TFMain::onPortFailed() {
     if (!Com_Serie.connected())
         return;
-    // The device went away (a USB adapter pulled out): leave the connected
-    // state for good and say so once, after the step that found it.
+    // The device went away (a USB adapter pulled out, a line closed): leave
+    // the connected state, say so once, after the step that found it, and
+    // open the port again by itself as soon as the device is back, so that
+    // the station recovers without anybody at the screen.
     m_poll->Reloj_Principal.stop();
     Com_Serie.close();
-    QTimer::singleShot(0, this, [this] { MessageBoxes::error(this, kCommFailure); });
+    MessageBoxes::post(this, MessageBoxes::Kind::Error, kCommFailure);
+    Lbl_Reconexion->show();
+    Reloj_Reconexion.start();
+}
+
+void TFMain::Reloj_ReconexionTimer() {
+    if (Com_Serie.connected() || !Com_Serie.open())
+        return;
+    stopReconnecting();
+    m_poll->resetLinkWatch();
+    m_poll->Reloj_Principal.start();
+}
+
+void TFMain::stopReconnecting() {
+    Reloj_Reconexion.stop();
+    Lbl_Reconexion->hide();
 }
 
 QString TFMain::noiseText(int count) {
@@ -155,6 +174,7 @@ bool TFMain::FormCloseQuery() {
                                            MessageBoxes::Buttons::YesNo);
     if (answer != MessageBoxes::Answer::Yes)
         return false;
+    stopReconnecting();
     Com_Serie.close();
     m_quit();
     return true;

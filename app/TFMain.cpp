@@ -65,6 +65,7 @@ TFMain::TFMain(const QString &exeDir, TFDM &fdm, QWidget *parent)
     connect(&Com_Serie, &ComSerie::afterOpen, this, &TFMain::Com_SerieAfterOpen);
     connect(&Com_Serie, &ComSerie::afterClose, this, &TFMain::Com_SerieAfterClose);
     connect(m_poll.get(), &PollCycle::portFailed, this, &TFMain::onPortFailed);
+    connect(&Reloj_Reconexion, &QTimer::timeout, this, &TFMain::Reloj_ReconexionTimer);
     connect(m_poll.get(), &PollCycle::noisyReply, this, &TFMain::onNoisyReply);
     connect(m_poll.get(), &PollCycle::silenceChanged, this,
             [this](bool silent) { Lbl_SinRespuesta->setVisible(silent); });
@@ -202,6 +203,16 @@ void TFMain::createControls() {
     silencePalette.setColor(QPalette::WindowText, QColor(255, 0, 0));
     Lbl_SinRespuesta->setPalette(silencePalette);
     Lbl_SinRespuesta->hide();
+
+    // In the same place while disconnected: the port failed and is being
+    // opened again.
+    Lbl_Reconexion = new QLabel(QStringLiteral("Reintentando la conexion..."), Panel_Avisos);
+    Lbl_Reconexion->setObjectName(QStringLiteral("Lbl_Reconexion"));
+    Lbl_Reconexion->setGeometry(Lbl_SinRespuesta->geometry());
+    Lbl_Reconexion->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Lbl_Reconexion->setFont(Lbl_SinRespuesta->font());
+    Lbl_Reconexion->setPalette(silencePalette);
+    Lbl_Reconexion->hide();
 
     Lbl_Ruido = new QLabel(Panel_Avisos);
     Lbl_Ruido->setObjectName(QStringLiteral("Lbl_Ruido"));

@@ -92,6 +92,7 @@ public:
     QLabel *ImgBase = nullptr;
     QLabel *Lbl_Ruido = nullptr;        // noise counter in the status bar
     QLabel *Lbl_SinRespuesta = nullptr; // "Sin respuesta del equipo" in the status bar
+    QLabel *Lbl_Reconexion = nullptr;   // reopening the port after it failed
 
     QAction *CerrarAplicacion1 = nullptr;
     QAction *Conectar1 = nullptr;
@@ -115,6 +116,11 @@ public:
     DisplayCycle &display() { return *m_display; }
     PeriodicLogger &logger() { return *m_logger; }
     IntervalTimer &TimerDB();
+    // After the port itself failed (an adapter pulled out, a line closed),
+    // tries to open it again every two seconds until it opens or the
+    // operator takes over (Conectar, the editor, the close).
+    IntervalTimer Reloj_Reconexion{QStringLiteral("Reloj_Reconexion"), 2000};
+    void Reloj_ReconexionTimer();
     AlarmPlayer &PlayAlarma1() { return *m_player; }
     Notices &notices() { return *m_notices; }
     TFDM &FDM() { return m_fdm; }
@@ -132,6 +138,7 @@ private:
     void showConfiguredControls(QStringList &pictureFailures);
     void stopPolling();
     void onPortFailed();
+    void stopReconnecting();
     void onNoisyReply(int count);
     void showDatabaseState();
     void setDatabasePicture(bool saving);

@@ -24,7 +24,8 @@ QByteArray output(int n) {
 
 } // namespace CommandFrames
 
-void commandButtonClick(QWidget *mainWindow, ComSerie &port, TFDM *fdm, int n) {
+void commandButtonClick(QWidget *mainWindow, ComSerie &port, TFDM *fdm, int n,
+                        const CommandTiming &timing) {
     if (!port.connected()) {
         MessageBoxes::error(mainWindow,
                             QStringLiteral("Falla envio de comando. El equipo no esta conectado!"));
@@ -32,7 +33,7 @@ void commandButtonClick(QWidget *mainWindow, ComSerie &port, TFDM *fdm, int n) {
     }
     if (CommandFrames::output(n).isEmpty())
         return;
-    auto *espera = new TFEspera(port, fdm, mainWindow);
+    auto *espera = new TFEspera(port, fdm, mainWindow, timing);
     espera->CommandNumber = n;
     // exec() frees the window once it has closed itself.
     espera->setAttribute(Qt::WA_DeleteOnClose);

@@ -20,6 +20,8 @@ void PollCycle::Reloj_PrincipalTimer() {
 }
 
 void PollCycle::Reloj_EscribeTimer(int n) {
+    if (n == 1)
+        m_chainTainted = false;
     // A reply carries no register address: one that missed its own read step
     // is dropped here, never taken as the value of the next register.
     if (m_port.connected() && (!m_port.discardInput() || !m_port.writeText(PollFrames::request(n))))
@@ -35,10 +37,13 @@ void PollCycle::Reloj_LeeTimer(int n) {
             emit portFailed(m_port.errorString());
         } else {
             const PollFrames::Reply reply = PollFrames::parse(received);
-            if (reply.outcome == PollFrames::Outcome::Value) {
+            if (reply.outcome == PollFrames::Outcome::Value && !m_chainTainted) {
                 m_image.reg(n) = reply.value;
                 answered();
-            } else if (reply.outcome == PollFrames::Outcome::BadDigits) {
+            } else if (reply.outcome != PollFrames::Outcome::Value) {
+                m_chainTainted = true;
+            }
+            if (reply.outcome == PollFrames::Outcome::BadDigits) {
                 // Noise on the line: keep the register and go on; the window
                 // shows a count instead of a box per reply.
                 emit noisyReply(++m_noisyReplies);

@@ -14,6 +14,10 @@ class ComSerie;
 // Reloj_LeeN takes what arrived 50 ms later. Every timer starts the next one
 // before stopping itself, and every step checks the port first, so a chain
 // once started always reaches the display timer, with or without traffic.
+// A reply carries no register address: input left over from an earlier step
+// is dropped before each request, and once a step of a chain got no valid
+// reply, the later steps of that chain keep their registers, so that a late
+// reply is never taken for another register's value.
 class PollCycle : public QObject {
     Q_OBJECT
 public:
@@ -65,6 +69,10 @@ private:
     void answered();
     void chainEnded();
     bool m_answeredThisChain = false;
+    // A step of this chain got no valid reply: its reply may still be on the
+    // way and would be read as a later register's value, so the later steps
+    // of the chain take none.
+    bool m_chainTainted = false;
     int m_chainsWithoutReply = 0;
     bool m_silent = false;
 };

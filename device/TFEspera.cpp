@@ -21,12 +21,12 @@ namespace {
 const QString kGifResource = QStringLiteral(":/builtin/espera.gif");
 }
 
-TFEspera::TFEspera(ComSerie &port, TFDM *fdm, QWidget *parent)
+TFEspera::TFEspera(ComSerie &port, TFDM *fdm, QWidget *parent, const CommandTiming &timing)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       Txt_Aviso(new QLabel(this)), Gif(new QLabel(this)),
-      Reloj_Ejecuta(new IntervalTimer(QStringLiteral("Reloj_Ejecuta"), 750, this)),
-      Reloj_Espera(new IntervalTimer(QStringLiteral("Reloj_Espera"), 750, this)), m_port(port),
-      m_fdm(fdm) {
+      Reloj_Ejecuta(new IntervalTimer(QStringLiteral("Reloj_Ejecuta"), timing.executeMs, this)),
+      Reloj_Espera(new IntervalTimer(QStringLiteral("Reloj_Espera"), timing.closeMs, this)),
+      m_port(port), m_fdm(fdm), m_pauseMs(timing.pauseMs) {
     setObjectName(QStringLiteral("FEspera"));
     initBuiltinResources();
     setWindowTitle(QStringLiteral("Envio de Comando"));
@@ -82,10 +82,10 @@ void TFEspera::Reloj_EjecutaTimer() {
     QString failure;
     bool commandSent = false;
     if (writeFrame(CommandFrames::allOff(), failure)) {
-        QThread::msleep(100);
+        QThread::msleep(m_pauseMs);
         if (writeFrame(command, failure)) {
             commandSent = true;
-            QThread::msleep(100);
+            QThread::msleep(m_pauseMs);
             writeFrame(CommandFrames::allOff(), failure);
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/IntervalTimer.h"
+#include "device/CommandOutput.h"
 
 #include <QDialog>
 
@@ -16,7 +17,8 @@ class TFEspera : public QDialog {
     Q_OBJECT
 public:
     // fdm may be null: nothing is recorded then.
-    TFEspera(ComSerie &port, TFDM *fdm, QWidget *parent = nullptr);
+    TFEspera(ComSerie &port, TFDM *fdm, QWidget *parent = nullptr,
+             const CommandTiming &timing = {});
 
     int CommandNumber = 0; // output 1..8, set before the window is shown
 
@@ -42,6 +44,7 @@ private:
 
     ComSerie &m_port;
     TFDM *m_fdm;
+    int m_pauseMs;
     QMovie *m_movie = nullptr;
     bool m_closingByProgram = false;
 };

@@ -50,6 +50,10 @@ void PeriodicLogger::TimerDBTimer() {
     // while the port is closed, so that commands can be recorded.
     try {
         m_fdm.ensureOpen(m_settings.databasePath());
+    } catch (const ReadOnlyDatabase &) {
+        // The file is there but takes no rows: a failure to store.
+        failed(Outage::Store, QStringLiteral("Error"), failureText());
+        return;
     } catch (const std::exception &e) {
         // The database library's own words, in the standard error box.
         failed(Outage::Open, AppInfo::title(), textOf(e));

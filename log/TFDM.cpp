@@ -32,11 +32,6 @@ void TFDM::ensureOpen(const QString &path) {
         if (sqlite3_file_control(Conexion, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK &&
             moved)
             close();
-        // A connection made while the file was write-protected stays
-        // read-only for good; once the file can be written again, reopen.
-        else if (sqlite3_db_readonly(Conexion, "main") == 1 &&
-                 ::access(QFile::encodeName(m_path).constData(), W_OK) == 0)
-            close();
     }
     openIfClosed();
 }
@@ -54,6 +49,15 @@ void TFDM::openIfClosed() {
         const QString text = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
         sqlite3_close_v2(db);
         throw AppError(text);
+    }
+    // A write-protected file opens read-only without a word. Such a
+    // connection could store nothing, and its first use would leave the
+    // log's shared-memory file write-protected as well, refusing every write
+    // even after the file is writable again: it is closed at once, and the
+    // next open tries afresh.
+    if (sqlite3_db_readonly(db, "main") == 1) {
+        sqlite3_close_v2(db);
+        throw ReadOnlyDatabase(QString::fromUtf8(sqlite3_errstr(SQLITE_READONLY)));
     }
     sqlite3_busy_timeout(db, m_busyMs);
     // The statements write their strings in double quotes.

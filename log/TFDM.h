@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/AppError.h"
 #include "log/LogQuery.h"
 #include "log/ResultSet.h"
 #include "log/ResultSetModel.h"
@@ -11,6 +12,13 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+
+// The database file is write-protected: opening it would give a connection
+// that can store nothing.
+class ReadOnlyDatabase : public AppError {
+public:
+    using AppError::AppError;
+};
 
 // The data module: the one connection to the log database and the queries
 // through which the logger, the command output and the viewer reach it.
@@ -26,7 +34,8 @@ public:
     // A different path closes the old connection first. The file is never
     // created: a missing file or directory fails with the library's message
     // (AppError). A connection whose file was deleted or renamed meanwhile is
-    // reopened, so that rows never go to a file nobody can see any more.
+    // reopened, so that rows never go to a file nobody can see any more. A
+    // write-protected file fails with ReadOnlyDatabase.
     void ensureOpen(const QString &path);
     bool isOpen() const { return Conexion != nullptr; }
     QString path() const { return m_path; }
@@ -60,6 +69,6 @@ private:
     void close();
 
     QString m_path;
-    int m_busyMs = 200;
+    int m_busyMs = 100;
     sqlite3_stmt *m_lectura = nullptr; // prepared once per connection
 };

@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QKeyEvent>
+#include <QMovie>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -78,6 +79,7 @@ private slots:
     void refusedWhileDisconnected();
     void failuresEndTheCommandOnce_data();
     void failuresEndTheCommandOnce();
+    void pulsesLeaveNothingBehind();
 };
 
 void TstCommandOutput::pulseIsSentAndRecorded() {
@@ -195,6 +197,28 @@ void TstCommandOutput::failuresEndTheCommandOnce() {
         QCOMPARE(rig.lines().size(), 3);
     }
     QVERIFY(escrituraRows(rig.db()).isEmpty());
+}
+
+// Every pulse makes a window with its timers and animated picture; all of
+// it must go when the window closes, or a station that runs for weeks grows
+// with every command.
+void TstCommandOutput::pulsesLeaveNothingBehind() {
+    TestSupport::BoxRecorder boxes;
+    Rig rig;
+    QVERIFY(rig.connect());
+    rig.fdm.ensureOpen(rig.db());
+    const CommandTiming quick{20, 5, 20};
+    commandButtonClick(&rig.mainWindow, rig.port, &rig.fdm, 1, quick); // loads what stays
+    const int widgets = int(QApplication::allWidgets().size());
+    const int children = int(rig.mainWindow.findChildren<QObject *>().size());
+    for (int n = 1; n <= 8; ++n)
+        commandButtonClick(&rig.mainWindow, rig.port, &rig.fdm, n, quick);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(int(QApplication::allWidgets().size()), widgets);
+    QCOMPARE(int(rig.mainWindow.findChildren<QObject *>().size()), children);
+    QCOMPARE(rig.mainWindow.findChildren<QMovie *>().size(), 0);
+    QCOMPARE(escrituraRows(rig.db()).size(), 9);
+    QCOMPARE(boxes.count(), 0);
 }
 
 QTEST_MAIN(TstCommandOutput)

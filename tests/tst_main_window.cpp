@@ -269,20 +269,45 @@ private slots:
         verifyDisconnectedLook(w);
     }
 
-    void aDroppedLineDisconnectsWithOneMessage() {
+    void aDroppedLineIsToldOnceAndReopenedWhenItComesBack() {
         BoxRecorder boxes;
         Rig r;
-        QVERIFY(r.start());
+        // The controller's line at a fixed name, as an adapter's by-id name.
+        const QString link = r.dir.file("ttyKORVANE");
+        QVERIFY(r.sim.start({"--link", link}));
+        r.dir.writeConfig(
+            "[Comunicacion]\nDataBits=3\nStopBits=0\nFlowControl=2\n[Puertos]\nCOM1=" +
+            link.toUtf8() + "\n");
+        r.window = std::make_unique<TFMain>(r.dir.path(), r.fdm);
+        r.window->setQuitHandler([] {});
         TFMain &w = r.w();
         w.Conectar1Click();
         QVERIFY(r.sim.waitForFrames(3, 3000));
+
         QVERIFY(r.sim.command("close"));
         QTRY_VERIFY_WITH_TIMEOUT(boxes.contains(kCommFailure), 4000);
-        QTest::qWait(1500);
-        QCOMPARE(boxes.countText(kCommFailure), 1);
-        QCOMPARE(boxes.count(), 1);
         QVERIFY(!w.Com_Serie.connected());
         verifyDisconnectedLook(w);
+        QVERIFY(w.Lbl_Reconexion->isVisibleTo(&w));
+        QVERIFY(w.Reloj_Reconexion.isActive());
+        QTest::qWait(2500); // attempts on a line that is not there: no more boxes
+        QCOMPARE(boxes.count(), 1);
+
+        // The line is back: the station opens it by itself and polls again.
+        QVERIFY(r.sim.start({"--link", link}));
+        QTRY_VERIFY_WITH_TIMEOUT(w.Com_Serie.connected(), 5000);
+        QCOMPARE(w.Panel_Avisos->text(), QString("SISTEMA CONECTADO..."));
+        QVERIFY(!w.Lbl_Reconexion->isVisibleTo(&w));
+        QVERIFY(!w.Reloj_Reconexion.isActive());
+        QVERIFY(r.sim.waitForFrames(6, 4000));
+        QCOMPARE(boxes.count(), 1);
+
+        // An operator's disconnect is not a failure: nothing reopens it.
+        boxes.answerNext(MessageBoxes::Answer::Yes);
+        w.Desconectar1Click();
+        QTest::qWait(2500);
+        QVERIFY(!w.Com_Serie.connected());
+        QVERIFY(!w.Reloj_Reconexion.isActive());
     }
 
     void noiseIsCountedInTheStatusBar() {

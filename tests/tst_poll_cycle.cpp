@@ -136,7 +136,17 @@ private slots:
         QVERIFY(rig.failures.isEmpty());
     }
 
+    void lateRepliesAreNeverTakenForTheNextRegister_data() {
+        QTest::addColumn<int>("lateMs");
+        // Steps are a little over 100 ms apart. 75 ms: the reply lands
+        // between its own read step and the next request. 130 ms: after the
+        // next request, inside the next read step's window.
+        QTest::newRow("75 ms") << 75;
+        QTest::newRow("130 ms") << 130;
+    }
+
     void lateRepliesAreNeverTakenForTheNextRegister() {
+        QFETCH(int, lateMs);
         Rig rig;
         QList<std::array<int32_t, 6>> seen; // the registers at every display pass
         QObject::connect(&rig.display, &QTimer::timeout,
@@ -146,12 +156,11 @@ private slots:
         QVERIFY(rig.sim.command("analog 2 34"));
         QVERIFY(rig.sim.command("analog 3 51"));
         QVERIFY(rig.sim.command("analog 4 68"));
-        // Steps are a little over 100 ms apart: each reply lands halfway
-        // between its own read step and the next request.
-        QVERIFY(rig.sim.command("mode late 75"));
+        QVERIFY(rig.sim.command(QStringLiteral("mode late %1").arg(lateMs)));
         QTRY_VERIFY_WITH_TIMEOUT(seen.size() >= 4, 8000);
         // A reply that missed its own read step is dropped before the next
-        // request: a register holds its own value or none, never another's.
+        // request, or left unread by the rest of its chain: a register holds
+        // its own value or none, never another's.
         const std::array<int32_t, 6> own{0, 0, 17, 34, 51, 68};
         for (const auto &regs : seen) {
             for (int n = 0; n < 6; ++n)

@@ -16,6 +16,7 @@ PKGS=(
   fonts-liberation fonts-dejavu-core fonts-dejavu
   sox libsox-fmt-mp3
   dpkg-dev file desktop-file-utils
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${PKGS[@]}"; do
