@@ -11,6 +11,7 @@
 #include "common/Resources.h"
 #include "device/CommandOutput.h"
 #include "log/PeriodicLogger.h"
+#include "log/TFConsulta.h"
 #include "log/TFDM.h"
 #include "log/TFTendencias.h"
 #include "notify/AlarmControl.h"
@@ -371,8 +372,9 @@ void TFMain::Acercade1Click() {
 }
 
 void TFMain::VerRegistrosGuardados1Click() {
-    MessageBoxes::information(this, QStringLiteral("El visor de registros guardados llegara en "
-                                                   "una proxima version de Korvane Direct."));
+    // Every click opens another viewer; the main window goes on working.
+    auto *viewer = new TFConsulta(m_fdm, m_settings.databasePath(), this);
+    viewer->show();
 }
 
 // Every click opens another trend window, which never blocks this one.

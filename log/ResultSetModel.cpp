@@ -6,6 +6,12 @@ ResultSetModel::ResultSetModel(ResultSet &set, QObject *parent)
     : QAbstractTableModel(parent), m_set(set) {
     connect(&m_set, &ResultSet::aboutToReset, this, &ResultSetModel::beginResetModel);
     connect(&m_set, &ResultSet::reset, this, &ResultSetModel::endResetModel);
+    connect(&m_set, &ResultSet::rowsAboutToBeInserted, this,
+            [this](int first, int last) { beginInsertRows({}, first, last); });
+    connect(&m_set, &ResultSet::rowsInserted, this, &ResultSetModel::endInsertRows);
+    connect(&m_set, &ResultSet::rowsAboutToBeRemoved, this,
+            [this](int first, int last) { beginRemoveRows({}, first, last); });
+    connect(&m_set, &ResultSet::rowsRemoved, this, &ResultSetModel::endRemoveRows);
 }
 
 int ResultSetModel::rowCount(const QModelIndex &parent) const {
@@ -29,4 +35,13 @@ QVariant ResultSetModel::headerData(int section, Qt::Orientation orientation, in
         return section < m_set.columnCount() ? QVariant(m_set.columnNames().at(section))
                                              : QVariant();
     return section + 1;
+}
+
+bool ResultSetModel::canFetchMore(const QModelIndex &parent) const {
+    return !parent.isValid() && m_set.canFetchMore();
+}
+
+void ResultSetModel::fetchMore(const QModelIndex &parent) {
+    if (!parent.isValid())
+        m_set.fetchMore();
 }

@@ -179,6 +179,7 @@ void TstLogDatabase::resultSetBrowsesAndRefreshes() {
     ResultSet &set = fdm.EscrituraSQL;
     set.setSQL("Select * From Escritura Order by Bit5 Desc;");
     set.open();
+    QVERIFY(set.waitForIdle()); // rows come in blocks from a reader of their own
     QVERIFY(set.isOpen());
     QCOMPARE(set.columnNames(), QStringList({"Fecha", "Bit1", "Bit2", "Bit3", "Bit4", "Bit5",
                                              "Bit6", "Bit7", "Bit8"}));
@@ -200,6 +201,7 @@ void TstLogDatabase::resultSetBrowsesAndRefreshes() {
     fdm.SQLEntrada.run(LogStatements::escrituraInsert(2));
     QCOMPARE(set.rowCount(), 3);
     set.refresh();
+    QVERIFY(set.waitForIdle());
     QCOMPARE(set.rowCount(), 4);
     QCOMPARE(set.current(), 1);
     QCOMPARE(fdm.DEscritura.rowCount(), 4);
