@@ -7,6 +7,7 @@ set -euo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${KORVANE_BUILD_DIR:-$repo/build}"
 out="${1:-$repo/assets/hlp/editor}"
+source "$repo/tools/lib/xvfb.sh"
 case "$out" in
 /*) ;;
 *) out="$PWD/$out" ;;
@@ -18,24 +19,7 @@ command -v Xvfb > /dev/null || {
 }
 cmake --build "$build" -j2 --target korvane-editor-shots
 
-display=""
-for n in $(seq 90 199); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-        display=":$n"
-        break
-    fi
-done
-[ -n "$display" ] || {
-    echo "No hay un número de pantalla libre para Xvfb." >&2
-    exit 1
-}
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp > /dev/null 2>&1 &
-xvfb_pid=$!
-trap 'kill "$xvfb_pid" 2> /dev/null || true; wait "$xvfb_pid" 2> /dev/null || true' EXIT
-for _ in $(seq 1 50); do
-    [ -e "/tmp/.X11-unix/X${display#:}" ] && break
-    sleep 0.1
-done
+korvane_start_xvfb
+trap korvane_stop_xvfb EXIT
 
-DISPLAY="$display" QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy \
-    "$build/korvane-editor-shots" "$out"
+"$build/korvane-editor-shots" "$out"

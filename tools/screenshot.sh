@@ -11,6 +11,7 @@
 set -euo pipefail
 
 source "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/simulator/bundle-env.sh"
+source "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/lib/xvfb.sh"
 
 usage() {
     echo "uso: $0 SALIDA.png [segundos] [--connect] [--exe PROGRAMA]" >&2
@@ -68,7 +69,6 @@ fi
     exit 1
 }
 
-xvfb_pid=""
 app_pid=""
 cleanup() {
     if [ -n "$app_pid" ]; then
@@ -76,40 +76,11 @@ cleanup() {
         wait "$app_pid" 2> /dev/null || true
     fi
     korvane_stop_sim
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2> /dev/null || true
-        wait "$xvfb_pid" 2> /dev/null || true
-    fi
+    korvane_stop_xvfb
 }
 trap cleanup EXIT
 
-# A display number nobody uses.
-display=""
-for n in $(seq 90 199); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-        display=":$n"
-        break
-    fi
-done
-[ -n "$display" ] || {
-    echo "No hay un número de pantalla libre para Xvfb." >&2
-    exit 1
-}
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp > /dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 1 50); do
-    [ -e "/tmp/.X11-unix/X${display#:}" ] && break
-    kill -0 "$xvfb_pid" 2> /dev/null || break
-    sleep 0.1
-done
-[ -e "/tmp/.X11-unix/X${display#:}" ] || {
-    echo "Xvfb no arrancó en $display" >&2
-    exit 1
-}
-export DISPLAY="$display"
-unset WAYLAND_DISPLAY
-export QT_QPA_PLATFORM=xcb
-export SDL_AUDIODRIVER=dummy
+korvane_start_xvfb
 # A temporary folder of its own: the single-copy mark of a program started
 # elsewhere on this machine (another work tree, a test) must not stop it.
 export TMPDIR="$KORVANE_BUILD/tmp"
@@ -144,5 +115,5 @@ if ! kill -0 "$app_pid" 2> /dev/null; then
     echo "Aviso: el programa terminó antes de la captura (registro: $app_log)." >&2
 fi
 mkdir -p "$(dirname "$out")"
-import -display "$display" -window root "$out"
+import -display "$DISPLAY" -window root "$out"
 echo "Captura guardada en $out"

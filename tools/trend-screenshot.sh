@@ -15,6 +15,7 @@
 set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$repo/tools/lib/xvfb.sh"
 bundle="$repo/build/bundle"
 out=""
 days=1
@@ -39,11 +40,10 @@ done
 [ -x "$bundle/korvane-direct" ] || { echo "Compile primero: falta $bundle/korvane-direct" >&2; exit 1; }
 
 work="$(mktemp -d)"
-xvfb_pid=""
 app_pid=""
 cleanup() {
     [ -z "$app_pid" ] || { kill "$app_pid" 2> /dev/null || true; wait "$app_pid" 2> /dev/null || true; }
-    [ -z "$xvfb_pid" ] || { kill "$xvfb_pid" 2> /dev/null || true; wait "$xvfb_pid" 2> /dev/null || true; }
+    korvane_stop_xvfb
     [ -n "${KEEP_WORK:-}" ] || rm -rf "$work"
 }
 trap cleanup EXIT
@@ -81,16 +81,7 @@ C4=0
 Unidad4=m3/h
 INI
 
-display=""
-for n in $(seq 90 199); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-[ -n "$display" ] || { echo "No hay un número de pantalla libre para Xvfb." >&2; exit 1; }
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp > /dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-export DISPLAY="$display" QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy
-unset WAYLAND_DISPLAY
+korvane_start_xvfb
 
 # A lock of its own: another copy running elsewhere on this machine must not
 # refuse this one.
@@ -114,7 +105,7 @@ fi
 xdotool mousemove --window "$win" 640 330
 sleep 1
 mkdir -p "$(dirname "$out")"
-import -display "$display" -window "$win" "$out"
+import -display "$DISPLAY" -window "$win" "$out"
 echo "Captura guardada en $out"
 
 if [ -n "$csv" ]; then

@@ -17,6 +17,7 @@
 set -euo pipefail
 
 source "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/simulator/bundle-env.sh"
+source "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/lib/xvfb.sh"
 
 out=""
 seconds=25
@@ -65,39 +66,17 @@ if [ -n "$fill_lectura" ]; then
         "$fill_lectura" "$fill_escritura"
 fi
 
-xvfb_pid=""
 app_pid=""
 cleanup() {
     [ -z "$app_pid" ] || kill "$app_pid" 2> /dev/null || true
     [ -z "$app_pid" ] || wait "$app_pid" 2> /dev/null || true
     korvane_stop_sim
-    [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2> /dev/null || true
-    [ -z "$xvfb_pid" ] || wait "$xvfb_pid" 2> /dev/null || true
+    korvane_stop_xvfb
     [ -z "${private_tmp:-}" ] || rm -rf "$private_tmp"
 }
 trap cleanup EXIT
 
-display=""
-for n in $(seq 90 199); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-        display=":$n"
-        break
-    fi
-done
-[ -n "$display" ] || {
-    echo "No hay un número de pantalla libre para Xvfb." >&2
-    exit 1
-}
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp > /dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 1 50); do
-    [ -e "/tmp/.X11-unix/X${display#:}" ] && break
-    sleep 0.1
-done
-export DISPLAY="$display"
-unset WAYLAND_DISPLAY
-export QT_QPA_PLATFORM=xcb
-export SDL_AUDIODRIVER=dummy
+korvane_start_xvfb
 export LC_ALL="$lang"
 # A temporary directory of its own: the single-copy lock of a program that
 # runs elsewhere on this machine (another shot, a demo) does not stop this one.
@@ -131,12 +110,12 @@ xdotool windowfocus --sync "$win" 2> /dev/null || true
 xdotool key --delay 150 alt Right Right Down Return
 sleep 3
 mkdir -p "$(dirname "$out")"
-import -display "$display" -window root "$out"
+import -display "$DISPLAY" -window root "$out"
 echo "Captura guardada en $out"
 [ "$more" = 1 ] || exit 0
 
 shot() {
-    import -display "$display" -window root "${out%.png}-$1.png"
+    import -display "$DISPLAY" -window root "${out%.png}-$1.png"
     echo "Captura guardada en ${out%.png}-$1.png"
 }
 viewer="$(xdotool search --onlyvisible --name '^Consulta Log en Base de Datos$' | head -n 1)"
