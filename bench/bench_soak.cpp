@@ -177,7 +177,8 @@ int runBench(int minutes, const QString &logPath, const char *self) {
 
     say("machine: %s, %d cores shared with other builds (CPU figures are upper bounds)\n",
         qPrintable(QSysInfo::prettyProductName()), QThread::idealThreadCount());
-    say("soak: %d min after a warm-up of 75 s, inputs and analog values change every second, logging every 8 s, one "
+    say("soak: %d min after a warm-up of 75 s, inputs and analog values change every second, "
+        "logging every 8 s, one "
         "command pulse a minute\n",
         minutes);
 

@@ -106,7 +106,7 @@ private:
     bool m_settingPickers = false;
     bool m_loadWhenShown = false;
     bool m_following = false; // the live mode is moving the view
-    qint64 m_loadedFrom = 0; // the view of the last read, to follow the present
+    qint64 m_loadedFrom = 0;  // the view of the last read, to follow the present
     int m_loadedColumns = 0;
     QString m_lastDir;
 };
