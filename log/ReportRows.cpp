@@ -1,21 +1,9 @@
 #include "log/ReportRows.h"
 
-#include "common/AppError.h"
 #include "log/FetchWorker.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
-#include <chrono>
-
-bool ReportRows::Reply::waitFor(int ms) {
-    std::unique_lock lock(mutex);
-    return doneCondition.wait_for(lock, std::chrono::milliseconds(ms), [this] { return done; });
-}
-
-bool ReportRows::Reply::isDone() {
-    std::lock_guard lock(mutex);
-    return done;
-}
 
 ReportRows::ReportRows(const RowSource &source, bool open, QObject *parent)
     : QObject(parent), m_source(source), m_open(open && !source.columns.isEmpty()),
@@ -33,21 +21,10 @@ ReportRows::ReplyPtr ReportRows::post(std::function<void(RowReader &, Reply &)> 
     }
     const RowSource source = m_source;
     m_lastJob = m_worker->post([this, source, reply, job = std::move(job)](RowReader &reader) {
-        try {
+        reply->run([&] {
             reader.setSource(source);
             job(reader, *reply);
-        } catch (const ReaderCancelled &) {
-            reply->cancelled = true;
-        } catch (const AppError &e) {
-            reply->error = e.text();
-        } catch (const std::exception &e) {
-            reply->error = QString::fromLocal8Bit(e.what());
-        }
-        {
-            std::lock_guard lock(reply->mutex);
-            reply->done = true;
-        }
-        reply->doneCondition.notify_all();
+        });
         QMetaObject::invokeMethod(this, &ReportRows::replied, Qt::QueuedConnection);
     });
     return reply;

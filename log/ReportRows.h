@@ -1,12 +1,11 @@
 #pragma once
 
+#include "log/ReaderReply.h"
 #include "log/RowReader.h"
 
 #include <QObject>
-#include <condition_variable>
 #include <functional>
 #include <memory>
-#include <mutex>
 
 class FetchWorker;
 
@@ -17,17 +16,9 @@ class FetchWorker;
 class ReportRows : public QObject {
     Q_OBJECT
 public:
-    struct Reply {
-        std::mutex mutex;
-        std::condition_variable doneCondition;
-        bool done = false;
+    struct Reply : ReaderReply {
         ResultRows rows;
         qint64 count = 0;
-        bool cancelled = false;
-        QString error;
-
-        bool waitFor(int ms);
-        bool isDone();
     };
     using ReplyPtr = std::shared_ptr<Reply>;
 

@@ -2,33 +2,20 @@
 
 #include "common/AppError.h"
 #include "log/FetchWorker.h"
+#include "log/ReaderReply.h"
 #include "log/TFDM.h"
 
 #include <QDeadlineTimer>
 #include <QMetaObject>
 #include <algorithm>
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <sqlite3.h>
 
 // Filled on the reader's thread, taken in on the window thread.
-struct ResultSet::Reply {
-    std::mutex mutex;
-    std::condition_variable doneCondition;
-    bool done = false;
+struct ResultSet::Reply : ReaderReply {
     ResultRows rows;
     int anchorIndex = -1; // Around: where the anchor row landed
     bool reachedStart = false;
     bool reachedEnd = false;
-    bool cancelled = false;
-    QString error;
-
-    bool waitFor(qint64 ms) {
-        std::unique_lock lock(mutex);
-        return doneCondition.wait_for(lock, std::chrono::milliseconds(std::max<qint64>(ms, 0)),
-                                      [this] { return done; });
-    }
 };
 
 struct ResultSet::Pending {
@@ -164,7 +151,7 @@ void ResultSet::request(Fetch kind, const ResultRow &anchor, int n,
     auto reply = std::make_shared<Reply>();
     const RowSource source = m_source;
     const quint64 job = m_worker->post([this, kind, anchor, n, source, reply](RowReader &reader) {
-        try {
+        reply->run([&] {
             reader.setSource(source);
             switch (kind) {
             case Fetch::First:
@@ -197,18 +184,7 @@ void ResultSet::request(Fetch kind, const ResultRow &anchor, int n,
                 break;
             }
             }
-        } catch (const ReaderCancelled &) {
-            reply->cancelled = true;
-        } catch (const AppError &e) {
-            reply->error = e.text();
-        } catch (const std::exception &e) {
-            reply->error = QString::fromLocal8Bit(e.what());
-        }
-        {
-            std::lock_guard lock(reply->mutex);
-            reply->done = true;
-        }
-        reply->doneCondition.notify_all();
+        });
         QMetaObject::invokeMethod(
             this, [this, reply] { deliver(reply); }, Qt::QueuedConnection);
     });
