@@ -7,7 +7,7 @@
 # Copies the built program with its img/, alarm/ and hlp/ into a temporary
 # directory, makes db/Korvane.db3 there from the schema and fills it with
 # tools/trends/make_demo_log.py (a day of rows ending now), writes a demo
-# Config.ini (the panels' scaling and units of tools/demo.sh), starts the
+# Config.ini (the panels of tools/demo.sh), starts the
 # program and opens "Registros > Ver Tendencias" from the keyboard. --keys
 # sends more keys to the trend window before the shot (for example "Tab");
 # --csv then exports the range shown with "Exportar CSV", through the save
@@ -16,6 +16,7 @@ set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$repo/tools/lib/xvfb.sh"
+source "$repo/tools/simulator/bundle-env.sh"
 bundle="$repo/build/bundle"
 out=""
 days=1
@@ -53,33 +54,7 @@ cp -r "$bundle/img" "$bundle/alarm" "$bundle/hlp" "$work/"
 mkdir -p "$work/db"
 sqlite3 "$work/db/Korvane.db3" < "$repo/assets/db/schema.sql" > /dev/null
 /usr/bin/python3 "$repo/tools/trends/make_demo_log.py" "$work/db/Korvane.db3" --days "$days"
-cat > "$work/Config.ini" <<'INI'
-[Paneles]
-Panel1=Si
-Decimal1=1
-A1=100
-B1=255
-C1=-20
-Unidad1=°C
-Panel2=Si
-Decimal2=2
-A2=10
-B2=255
-C2=0
-Unidad2=bar
-Panel3=Si
-Decimal3=0
-A3=100
-B3=255
-C3=0
-Unidad3=%
-Panel4=Si
-Decimal4=1
-A4=50
-B4=255
-C4=0
-Unidad4=m3/h
-INI
+korvane_demo_panels > "$work/Config.ini"
 
 korvane_start_xvfb
 

@@ -1,4 +1,4 @@
-# Shared by tools/demo.sh and tools/screenshot.sh (sourced, not run).
+# Shared by tools/demo.sh and the screenshot tools (sourced, not run).
 # Builds the bundle when needed, prepares its Config.ini for the simulated
 # controller and starts/stops the simulator.
 
@@ -39,6 +39,38 @@ korvane_demo_layout() {
         echo "Panel${n}X=${at%,*}"
         echo "Panel${n}Y=${at#*,}"
     done
+}
+
+# The demo's four panels: temperature, pressure, level and flow, scaled from
+# the controller's 0..255.
+korvane_demo_panels() {
+    cat << 'EOF_PANELS'
+[Paneles]
+Panel1=Si
+Decimal1=1
+A1=100
+B1=255
+C1=0
+Unidad1=°C
+Panel2=Si
+Decimal2=2
+A2=10
+B2=255
+C2=0
+Unidad2=bar
+Panel3=Si
+Decimal3=0
+A3=100
+B3=255
+C3=0
+Unidad3=%
+Panel4=Si
+Decimal4=1
+A4=60
+B4=255
+C4=0
+Unidad4=m3/h
+EOF_PANELS
 }
 
 # A demo Config.ini when there is none; otherwise only [Puertos] is touched.
@@ -88,31 +120,7 @@ $(for n in $(seq 1 16); do
     echo "On$n=$KORVANE_BUNDLE/img/$on"
 done)
 
-[Paneles]
-Panel1=Si
-Decimal1=1
-A1=100
-B1=255
-C1=0
-Unidad1=°C
-Panel2=Si
-Decimal2=2
-A2=10
-B2=255
-C2=0
-Unidad2=bar
-Panel3=Si
-Decimal3=0
-A3=100
-B3=255
-C3=0
-Unidad3=%
-Panel4=Si
-Decimal4=1
-A4=60
-B4=255
-C4=0
-Unidad4=m3/h
+$(korvane_demo_panels)
 
 [Pantalla]
 $(korvane_demo_layout)
